@@ -1,0 +1,15 @@
+// System services of the right-hand column's commands, behind small
+// interfaces so the commands run under tests with replacements.
+#pragma once
+
+namespace tianti::commands {
+
+class ProcessorSource;  // commands/processor.h
+class Launcher;         // commands/launcher.h
+
+struct Platform {
+  ProcessorSource* processors = nullptr;
+  Launcher* launcher = nullptr;
+};
+
+}  // namespace tianti::commands

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test:
+# the native suite, the same suite under AddressSanitizer/UBSan, and the
+# Windows programs' tests under Wine in a private Xvfb display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/install-deps.sh
+jobs=$(nproc)
+
+cmake --preset native
+cmake --build --preset native -j "$jobs"
+ctest --preset native
+
+cmake --preset native-asan
+cmake --build --preset native-asan -j "$jobs"
+ctest --preset native-asan
+
+cmake --preset windows
+cmake --build --preset windows -j "$jobs"
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset windows
