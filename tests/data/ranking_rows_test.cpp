@@ -1,0 +1,65 @@
+// The rows compiled into the program must be exactly the rows of the list
+// files they were generated from.
+#include "data/ranking_rows.h"
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "data/rowcheck.h"
+
+namespace td = tianti::data;
+namespace rc = tianti::rowcheck;
+
+namespace {
+
+std::vector<std::u16string> ReadRows(const char* name) {
+  std::ifstream in(std::string(TIANTI_DATA_DIR) + "/" + name, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const rc::ListResult r =
+      rc::CheckList(bytes, name[0] == 'c' ? rc::kCpuLetter : rc::kGpuLetter, name);
+  EXPECT_TRUE(r.problems.empty()) << name;
+  return r.rows;
+}
+
+void ExpectSameRows(const td::RowList& list, const std::vector<std::u16string>& rows) {
+  ASSERT_EQ(static_cast<std::size_t>(list.count), rows.size());
+  EXPECT_EQ(list.start[0], 0u);
+  for (int i = 0; i < list.count; ++i) {
+    ASSERT_EQ(list.Row(i), rows[static_cast<std::size_t>(i)]) << "row " << i + 1;
+    ASSERT_EQ(list.text[list.start[i + 1] - 1], u'\n') << "row " << i + 1;
+  }
+}
+
+}  // namespace
+
+TEST(CompiledRows, MatchTheListFiles) {
+  ExpectSameRows(td::kCpuRows, ReadRows("cpu.txt"));
+  ExpectSameRows(td::kGpuRows, ReadRows("gpu.txt"));
+}
+
+TEST(CompiledRows, CountsAndEndRows) {
+  ASSERT_EQ(td::kCpuRows.count, 3012);
+  ASSERT_EQ(td::kGpuRows.count, 1722);
+  EXPECT_EQ(td::kCpuRows.Row(0), u"|C1   |AMD Ryzen Threadripper 7970X            |99327|");
+  EXPECT_EQ(td::kCpuRows.Row(3011), u"|C3012|Intel Xeon L5630@2.13GHz                | 3048|");
+  EXPECT_EQ(td::kGpuRows.Row(0), u"|G1   |GeForce RTX 5090 D                      |41290|");
+  EXPECT_EQ(td::kGpuRows.Row(1721), u"|G1722|Radeon R5 A10-9600P RADEON R5, 10 COMPUT|  697|");
+}
+
+TEST(CompiledRows, CjkRowsAreShorterButEquallyWide) {
+  const std::u16string_view dual = td::kGpuRows.Row(1060);
+  EXPECT_EQ(dual, u"|G1061|Radeon R7 + R7 350双卡                  | 1982|");
+  EXPECT_EQ(dual.size(), 52u);
+  EXPECT_EQ(rc::DisplayWidth(dual), 54u);
+  const std::u16string_view mobile = td::kGpuRows.Row(1420);
+  EXPECT_EQ(mobile, u"|G1421|移动版 Radeon HD 5870                   | 1075|");
+  EXPECT_EQ(mobile.size(), 51u);
+  EXPECT_EQ(rc::DisplayWidth(mobile), 54u);
+  // The third bar stands in display column 48 either way.
+  EXPECT_EQ(rc::DisplayWidth(dual.substr(0, dual.find(u'|', 7))), 47u);
+  EXPECT_EQ(rc::DisplayWidth(mobile.substr(0, mobile.find(u'|', 7))), 47u);
+}

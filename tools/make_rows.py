@@ -1,0 +1,235 @@
+#!/usr/bin/env python3
+"""Turn the two ranking fact lists into the ranking-row list files.
+
+Usage:
+    python3 tools/make_rows.py [--cpu CPU.tsv] [--gpu GPU.tsv] [--out-dir DIR]
+
+Defaults: CPU.tsv and GPU.tsv are cpu.tsv and gpu.tsv in ../shared/data/
+relative to the repository root; DIR is data/ in the repository.
+
+Input: UTF-8, one line per entry, best first, "name<TAB>score"; the line
+number is the rank. A leading byte order mark and CR LF line ends are
+tolerated; a blank line is not.
+
+Output: DIR/cpu.txt and DIR/gpu.txt, UTF-8 without byte order mark, LF line
+ends, one ranking row per line in rank order, each row 54 display columns
+wide (a CJK ideograph counts two, any other character one):
+
+    |C1   |AMD Ryzen Threadripper 3970X            |47956|
+
+that is a bar, the number field (5 columns: list letter C or G, then the rank
+number, left-aligned), a bar, the description (40 columns, left-aligned), a
+bar, the score (5 columns, right-aligned) and a closing bar; spaces fill.
+
+A name becomes a description as follows:
+  - leading and trailing spaces are stripped (inner spacing is kept as given);
+  - " @ " becomes "@" (both lists);
+  - a GPU name that contains " + " and ends in " Dual" drops " Dual" and gets
+    "双卡" directly after the last card;
+  - a GPU name that starts with "Mobility " starts with "移动版 " instead;
+  - a description wider than 40 columns is cut to its first 40 columns; a CJK
+    ideograph that would straddle the cut is dropped, and spaces fill.
+
+The script refuses its input (exit status 1, one message per fault on stderr,
+nothing written) when a line has no tab, a name is empty or holds a bar, a tab
+or any character other than printable ASCII and CJK ideographs, a score is not
+a plain decimal integer from 1 to 99999 (no sign, no leading zero), a list is
+empty or not in non-increasing score order, or the two lists together exceed
+4736 rows. Both files are written only when both lists are sound; each is
+replaced atomically. A summary of what was converted goes to stdout.
+"""
+
+import argparse
+import os
+import re
+import sys
+import tempfile
+
+MAX_TOTAL_ROWS = 4736
+DESC_COLUMNS = 40
+ROW_COLUMNS = 54
+SCORE_RE = re.compile(r"[1-9][0-9]{0,4}")
+
+
+class InputError(Exception):
+    """A fault in one input line; str() is the complete message."""
+
+
+def is_cjk(ch):
+    cp = ord(ch)
+    return 0x4E00 <= cp <= 0x9FFF or 0x3400 <= cp <= 0x4DBF
+
+
+def display_width(text):
+    return sum(2 if is_cjk(ch) else 1 for ch in text)
+
+
+def cut_to_columns(text, columns):
+    """First `columns` display columns of text; a straddling CJK char is dropped."""
+    out = []
+    used = 0
+    for ch in text:
+        w = 2 if is_cjk(ch) else 1
+        if used + w > columns:
+            break
+        out.append(ch)
+        used += w
+    return "".join(out)
+
+
+def describe(name, letter):
+    """The description text for a hardware name (before cutting to 40 columns)."""
+    text = name.strip(" ")
+    text = text.replace(" @ ", "@")
+    if letter == "G":
+        if " + " in text and text.endswith(" Dual"):
+            text = text[: -len(" Dual")] + "双卡"
+        if text.startswith("Mobility "):
+            text = "移动版 " + text[len("Mobility "):]
+    return text
+
+
+def check_name(name):
+    """Raise InputError for a character that a ranking row cannot hold."""
+    if "|" in name:
+        raise InputError("name holds a bar '|', the row field separator")
+    if "\t" in name:
+        raise InputError("name holds a tab; only one tab may separate name and score")
+    for ch in name:
+        if not (0x20 <= ord(ch) <= 0x7E or is_cjk(ch)):
+            raise InputError(
+                "name holds the character U+%04X, which is neither printable ASCII nor "
+                "a CJK ideograph" % ord(ch))
+
+
+def make_row(letter, rank, description, score):
+    number = (letter + str(rank)).ljust(5)
+    desc = description + " " * (DESC_COLUMNS - display_width(description))
+    row = "|%s|%s|%5d|" % (number, desc, score)
+    # Every earlier check should make this impossible; keep the output honest.
+    if len(number) != 5 or display_width(row) != ROW_COLUMNS or description.startswith(" "):
+        raise InputError("internal error: row %r is malformed" % row)
+    return row
+
+
+def convert(path, text, letter):
+    """Rows, statistics and fault messages for one list read from `path`."""
+    if text.startswith("\ufeff"):
+        text = text[1:]
+    lines = text.split("\n")
+    if lines and lines[-1] == "":
+        lines.pop()
+    errors = []
+    rows = []
+    stats = {"cut": 0, "cjk": 0, "at": 0, "dual": 0, "mobility": 0, "stripped": 0}
+    previous = None
+    for number, line in enumerate(lines, start=1):
+        try:
+            if line.endswith("\r"):
+                line = line[:-1]
+            if "\r" in line:
+                raise InputError("line holds a carriage return inside it")
+            if line.strip(" ") == "":
+                raise InputError("line is blank")
+            if "\t" not in line:
+                raise InputError("line has no tab between name and score")
+            name, score_text = line.rsplit("\t", 1)
+            check_name(name)
+            if not SCORE_RE.fullmatch(score_text):
+                raise InputError(
+                    "score %r is not a decimal integer from 1 to 99999 without sign, "
+                    "spaces or leading zero (the score field holds five digits)" % score_text)
+            score = int(score_text)
+            if previous is not None and score > previous:
+                raise InputError(
+                    "score %d is higher than the score %d of the line before; the list "
+                    "must run from the highest score down" % (score, previous))
+            previous = score
+            if name.strip(" ") == "":
+                raise InputError("name is empty")
+            if name != name.strip(" "):
+                stats["stripped"] += 1
+            description = describe(name, letter)
+            stats["at"] += " @ " in name
+            stats["dual"] += "双卡" in description and "双卡" not in name
+            stats["mobility"] += description.startswith("移动版 ") and name.lstrip(" ").startswith("Mobility ")
+            if display_width(description) > DESC_COLUMNS:
+                description = cut_to_columns(description, DESC_COLUMNS)
+                stats["cut"] += 1
+            if any(is_cjk(ch) for ch in description):
+                stats["cjk"] += 1
+            rows.append(make_row(letter, number, description, score))
+        except InputError as e:
+            errors.append("%s:%d: %s" % (path, number, e))
+    if not lines:
+        errors.append("%s:1: the list is empty" % path)
+    return rows, stats, errors
+
+
+def write_atomically(path, rows):
+    directory = os.path.dirname(os.path.abspath(path))
+    fd, tmp = tempfile.mkstemp(dir=directory, prefix=".make_rows.", suffix=".tmp")
+    try:
+        with os.fdopen(fd, "w", encoding="utf-8", newline="\n") as f:
+            for row in rows:
+                f.write(row + "\n")
+        os.replace(tmp, path)
+    except BaseException:
+        if os.path.exists(tmp):
+            os.unlink(tmp)
+        raise
+
+
+def main(argv=None):
+    repo = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    shared = os.path.join(os.path.dirname(repo), "shared", "data")
+    parser = argparse.ArgumentParser(
+        description="Turn cpu.tsv and gpu.tsv into the ranking-row files cpu.txt and gpu.txt.")
+    parser.add_argument("--cpu", default=os.path.join(shared, "cpu.tsv"), help="CPU fact list")
+    parser.add_argument("--gpu", default=os.path.join(shared, "gpu.tsv"), help="GPU fact list")
+    parser.add_argument("--out-dir", default=os.path.join(repo, "data"),
+                        help="directory that receives cpu.txt and gpu.txt")
+    args = parser.parse_args(argv)
+
+    lists = []
+    errors = []
+    for path, letter in ((args.cpu, "C"), (args.gpu, "G")):
+        try:
+            with open(path, "rb") as f:
+                data = f.read()
+            text = data.decode("utf-8")
+        except OSError as e:
+            errors.append("%s: cannot read: %s" % (path, e.strerror or e))
+            continue
+        except UnicodeDecodeError as e:
+            line = data[: e.start].count(b"\n") + 1
+            errors.append("%s:%d: invalid UTF-8 (byte 0x%02X)" % (path, line, data[e.start]))
+            continue
+        rows, stats, list_errors = convert(path, text, letter)
+        errors.extend(list_errors)
+        lists.append((path, letter, rows, stats))
+
+    if not errors:
+        total = sum(len(rows) for _, _, rows, _ in lists)
+        if total > MAX_TOTAL_ROWS:
+            errors.append("the two lists hold %d rows together; the table holds at most %d"
+                          % (total, MAX_TOTAL_ROWS))
+    if errors:
+        for message in errors:
+            print(message, file=sys.stderr)
+        print("make_rows: %d fault(s); nothing written" % len(errors), file=sys.stderr)
+        return 1
+
+    os.makedirs(args.out_dir, exist_ok=True)
+    for path, letter, rows, stats in lists:
+        out = os.path.join(args.out_dir, "cpu.txt" if letter == "C" else "gpu.txt")
+        write_atomically(out, rows)
+        print("%s: %d rows from %s; %d cut to 40 columns, %d with CJK, %d ' @ ' joined, "
+              "%d two-card, %d mobile, %d stripped"
+              % (out, len(rows), path, stats["cut"], stats["cjk"], stats["at"],
+                 stats["dual"], stats["mobility"], stats["stripped"]))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
