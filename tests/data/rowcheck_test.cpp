@@ -139,15 +139,11 @@ TEST(RowCheckList, EveryBrokenRuleIsReportedAtItsLine) {
       // characters
       {"|C2   |Radeon\tR7 + R7 350双卡                  | 1982|",
        {"display column 14 holds a tab (U+0009); the space is the only whitespace"}},
-      {"|C2   |Radeon\xC2\xA0R7 + R7 350双卡                  | 1982|",
-       {"holds a no-break space (U+00A0)"}},
       {"|C2   |Radeon R7 + R7 350\r双卡                 | 1982|", {"column 26 holds a carriage return"}},
       {"|C2   |Rad\xC3\xA9on R7 + R7 350双卡                  | 1982|",
        {"display column 11 holds U+00E9, which is neither printable ASCII nor a CJK ideograph"}},
-      {"|C2   |Radeon\x01R7 + R7 350双卡                  | 1982|", {"holds U+0001"}},
       {"|C2   |Radeon R7 + R7 350\xEF\xBC\x8C\xE5\x8F\x8C                   | 1982|",
        {"display column 26 holds U+FF0C"}},
-      {"|C2   |Radeon R7 \xF0\x9F\x98\x80 R7 350双卡                  | 1982|", {"holds U+1F600"}},
       // line structure
       {"", {"line is empty"}},
       {"|C2   |Radeon R7 + R7 350\xE5\x8F                  | 1982|",
