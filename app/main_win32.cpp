@@ -1,0 +1,63 @@
+// The Windows program: the main window under the Win32 user interface.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <exception>
+#include <string>
+
+#include "app/form1.h"
+#include "commands/platform.h"
+#include "commands/win32/launcher_win32.h"
+#include "commands/win32/processor_wmi.h"
+#include "ui/win32/dpi.h"
+#include "ui/win32/win32_services.h"
+
+namespace {
+
+void ShowStartFailure(const char* what) {
+  std::wstring text = L"程序错误：";
+  if (what) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, what, -1, nullptr, 0);
+    if (n > 1) {
+      std::wstring w(static_cast<size_t>(n), L'\0');
+      MultiByteToWideChar(CP_UTF8, 0, what, -1, w.data(), n);
+      w.resize(static_cast<size_t>(n) - 1);
+      text += w;
+    }
+  }
+  MessageBoxW(nullptr, text.c_str(), L"系统提示", MB_OK | MB_ICONERROR);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // The manifest declares per-monitor DPI awareness (v2); this covers a
+  // manifest that the system ignored.
+  tianti::win32::EnsureDpiAwareness();
+  // COM for the picture decoder and WMI, once, on the user-interface thread.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  int exit_code = 1;
+  try {
+    tianti::win32::Win32Options options;
+    options.instance = instance;
+    tianti::win32::Win32Services ui(std::move(options));
+    tianti::commands::win32::WmiProcessorSource processors;
+    tianti::commands::win32::Win32Launcher launcher;
+    tianti::commands::Platform platform{&processors, &launcher};
+    tianti::Form1 form(ui, &platform);
+    ui.SetSink(&form);
+    form.Form_Load();
+    ui.Show(tianti::ui::Win::Form1);
+    exit_code = ui.RunMessageLoop();
+  } catch (const std::exception& e) {
+    ShowStartFailure(e.what());
+  } catch (...) {
+    ShowStartFailure(nullptr);
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return exit_code;
+}

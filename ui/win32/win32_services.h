@@ -1,0 +1,138 @@
+// The Win32 implementation of the user-interface services: the three windows
+// of the program built from their designs (ui/win32/designs.cpp), their
+// events raised on the EventSink, and the message loop.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ui/services.h"
+#include "ui/win32/fonts.h"
+
+namespace tianti::win32 {
+
+struct Win32Options {
+  HINSTANCE instance = nullptr;  // module with the icon and pictures; null: the program
+  std::wstring font_face = L"宋体";
+  // Ends the program for End(); it must not return. Default: ExitProcess(0).
+  // Tests put in a function that throws ui::ProgramEnded; a window procedure
+  // that catches it stops delivering events and posts WM_QUIT.
+  std::function<void()> end;
+  // Reports a failure that escaped an event handler (default: a message box
+  // "程序错误：..." titled "系统提示", owned by the main window).
+  std::function<void(const std::wstring& text)> report_failure;
+};
+
+class Win32Services final : public ui::Services {
+ public:
+  // Registers the window classes and loads the main window, hidden: the
+  // program's main window exists before its load event runs.
+  explicit Win32Services(Win32Options options = {});
+  ~Win32Services() override;
+  Win32Services(const Win32Services&) = delete;
+  Win32Services& operator=(const Win32Services&) = delete;
+
+  void SetSink(ui::EventSink* sink) { sink_ = sink; }
+
+  // ---- ui::Services ---------------------------------------------------------
+  std::u16string Text(ui::Ctl control) const override;
+  void SetText(ui::Ctl control, std::u16string_view text) override;
+  std::u16string ToolTip(ui::Ctl control) const override;
+  void SetToolTip(ui::Ctl control, std::u16string_view text) override;
+  bool Value(ui::Ctl option) const override;
+  void Select(ui::Ctl option) override;
+  std::u16string Caption(ui::Win window) const override;
+  void SetCaption(ui::Win window, std::u16string_view text) override;
+  void SetPointer(ui::Win window, ui::Pointer pointer) override;
+  void Show(ui::Win window) override;
+  bool IsLoaded(ui::Win window) const override;
+  std::vector<ui::Win> LoadedWindows() const override;
+  void Unload(ui::Win window) override;
+  [[noreturn]] void End() override;
+  void MsgBox(std::u16string_view text, unsigned style, std::u16string_view title) override;
+
+  // ---- Win32 ---------------------------------------------------------------
+  // Keyboard handling of the program's windows for one queued message: the
+  // dialog keys (Tab, arrows, Alt access keys) and Enter on a focused button.
+  // Returns true when the message was handled and must not be dispatched.
+  bool PreTranslate(MSG* msg);
+  // Runs the message loop until WM_QUIT; returns its exit code.
+  int RunMessageLoop();
+
+  HWND WindowHandle(ui::Win window) const { return forms_[Index(window)].hwnd; }
+  HWND ControlHandle(ui::Ctl control) const { return controls_[Index(control)]; }
+  UINT Dpi(ui::Win window) const { return forms_[Index(window)].dpi; }
+  ui::Pointer PointerOf(ui::Win window) const { return forms_[Index(window)].pointer; }
+  bool ended() const { return ended_; }
+  FontCache& fonts() { return fonts_; }
+
+ private:
+  struct Form {
+    Win32Services* services = nullptr;
+    ui::Win id = ui::Win::Form1;
+    HWND hwnd = nullptr;
+    HWND tooltip = nullptr;
+    UINT dpi = 96;
+    HWND focus = nullptr;  // the control to give the focus back to on activation
+    bool loaded = false;     // fully built; cleared when the window is gone
+    bool unloading = false;
+    ui::Pointer pointer = ui::Pointer::Default;
+    HICON icon_big = nullptr;
+    HICON icon_small = nullptr;
+    HICON picture_icon = nullptr;  // the main window's Picture1
+    HBITMAP picture_bitmap = nullptr;  // a picture window's Picture1
+    SIZE picture_size{};
+  };
+
+  static std::size_t Index(ui::Win w) { return static_cast<std::size_t>(w); }
+  static std::size_t Index(ui::Ctl c) { return static_cast<std::size_t>(c); }
+  static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK ControlSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                              DWORD_PTR data);
+
+  LRESULT HandleFormMessage(Form& form, UINT msg, WPARAM wp, LPARAM lp);
+  void HandleCommand(Form& form, int id, int code, HWND control);
+  LRESULT HandleColour(Form& form, HDC dc, HWND control, UINT msg);
+  void DrawColourButton(const DRAWITEMSTRUCT& item);
+
+  void Load(Form& form);
+  void CreateControls(Form& form);
+  void LoadPicture(Form& form);
+  void LoadIcons(Form& form);
+  void ApplyFonts(Form& form);
+  void Layout(Form& form);
+  void ApplyDpi(Form& form, UINT dpi, const RECT* suggested);
+  SIZE WindowSizeFor(const Form& form, UINT dpi) const;
+  void Release(Form& form);
+  void ReleasePictures(Form& form);
+  void UpdateToolTip(ui::Ctl control);
+  void SetOptionChecks(ui::Ctl selected);
+  void RaiseClick(ui::Ctl control);
+  void ShowMessageBox(const std::wstring& text, UINT style, const std::wstring& title);
+  void ReportFailure(const std::wstring& what) noexcept;
+  void OnEndedInHandler() noexcept;
+  HBRUSH Brush(COLORREF colour);
+  Form* FormOfWindow(HWND hwnd);
+  int ControlIndexOf(HWND control) const;
+
+  Win32Options options_;
+  HINSTANCE instance_;
+  ui::EventSink* sink_ = nullptr;
+  bool ended_ = false;
+  bool destroying_ = false;  // in the destructor
+  bool reporting_ = false;   // a failure report is on the screen
+  std::array<Form, ui::kWinCount> forms_{};
+  std::array<HWND, ui::kCtlCount> controls_{};
+  std::array<std::u16string, ui::kCtlCount> tooltips_{};
+  std::vector<ui::Win> loaded_;
+  FontCache fonts_;
+  std::map<COLORREF, HBRUSH> brushes_;
+};
+
+}  // namespace tianti::win32
