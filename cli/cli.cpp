@@ -1,0 +1,173 @@
+#include "cli/cli.h"
+
+#include <exception>
+#include <optional>
+#include <string_view>
+
+#include "app/form1.h"
+#include "cli/console_services.h"
+#include "cli/utf8.h"
+
+namespace tianti::cli {
+
+namespace {
+
+using ui::Ctl;
+
+constexpr std::string_view kUsage =
+    "用法 Usage: tianti-cli [--scope all|cpu|gpu] [--and TERM] [--or TERM]... [--crlf] [--] MAIN\n";
+
+constexpr std::string_view kHelp =
+    "用法 Usage: tianti-cli [--scope all|cpu|gpu] [--and TERM] [--or TERM]... [--crlf] [--] MAIN\n"
+    "\n"
+    "在内置的CPU/GPU性能天梯中查询，与主窗口的\"查询\"按钮结果相同。\n"
+    "Looks up the built-in CPU/GPU benchmark ranking lists, exactly as the main\n"
+    "window's Query button does.\n"
+    "\n"
+    "  MAIN            主查询条件(必选)，不区分大小写\n"
+    "                  main term (required), case-insensitive\n"
+    "  --scope S       查询范围：all 全部(默认)、cpu 仅CPU、gpu 仅GPU\n"
+    "                  scope: all (default), cpu or gpu\n"
+    "  --and TERM      与查询条件(可选，优先于或)\n"
+    "                  AND term (optional; when given, the OR terms are ignored)\n"
+    "  --or TERM       或查询条件，最多三个，依次为或1、或2、或3\n"
+    "                  OR term, up to three, filling OR 1, OR 2, OR 3 in order;\n"
+    "                  an OR term counts only when every OR term before it is given\n"
+    "  --crlf          输出保留CR LF行尾 / keep CR LF line ends in the output\n"
+    "  --              结束选项，其后为主查询条件 / ends the options; MAIN may start with \"-\"\n"
+    "  -h, --help      显示本说明 / show this help\n"
+    "\n"
+    "结果表格输出到标准输出(UTF-8)，最多30条；提示信息输出到标准错误。\n"
+    "The result table goes to standard output (UTF-8), at most 30 rows; messages go\n"
+    "to standard error.\n"
+    "\n"
+    "退出码 Exit status: 0 查询完成 query ran; 2 缺少查询条件或用法错误 missing main\n"
+    "term or usage error; 1 其他错误 other failure.\n";
+
+struct Options {
+  Ctl scope = Ctl::Option1;
+  std::optional<std::u16string> and_term;
+  std::vector<std::u16string> or_terms;
+  std::optional<std::u16string> main_term;
+  bool crlf = false;
+  bool help = false;
+};
+
+// Parses the command line; on a usage error returns its message.
+std::optional<std::string> Parse(const std::vector<std::u16string>& args, Options& opt) {
+  bool scope_given = false;
+  bool options_done = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::u16string& arg = args[i];
+    const bool is_option = !options_done && arg.size() > 1 && arg[0] == u'-';
+    if (!is_option) {
+      if (opt.main_term) return "more than one MAIN term: " + ToUtf8(arg);
+      opt.main_term = arg;
+      continue;
+    }
+    if (arg == u"--") {
+      options_done = true;
+      continue;
+    }
+    // --name=value or --name value
+    std::u16string name = arg;
+    std::optional<std::u16string> value;
+    if (const auto eq = arg.find(u'='); arg.rfind(u"--", 0) == 0 && eq != std::u16string::npos) {
+      name = arg.substr(0, eq);
+      value = arg.substr(eq + 1);
+    }
+    const bool takes_value = name == u"--scope" || name == u"--and" || name == u"--or";
+    if (name == u"-h" || name == u"--help" || name == u"--crlf") {
+      if (value) return "option " + ToUtf8(name) + " takes no value";
+      if (name == u"--crlf") {
+        opt.crlf = true;
+      } else {
+        opt.help = true;
+      }
+      continue;
+    }
+    if (!takes_value) return "unknown option: " + ToUtf8(arg);
+    if (!value) {
+      if (i + 1 >= args.size()) return "option " + ToUtf8(name) + " needs a value";
+      value = args[++i];
+    }
+    if (name == u"--scope") {
+      if (scope_given) return "--scope given more than once";
+      scope_given = true;
+      if (*value == u"all") {
+        opt.scope = Ctl::Option1;
+      } else if (*value == u"cpu") {
+        opt.scope = Ctl::Option2;
+      } else if (*value == u"gpu") {
+        opt.scope = Ctl::Option3;
+      } else {
+        return "--scope must be all, cpu or gpu, not " + ToUtf8(*value);
+      }
+    } else if (name == u"--and") {
+      if (opt.and_term) return "--and given more than once";
+      opt.and_term = *value;
+    } else {
+      if (opt.or_terms.size() == 3) return "at most three --or terms";
+      opt.or_terms.push_back(*value);
+    }
+  }
+  if (!opt.help && !opt.main_term) return "the MAIN term is missing";
+  return std::nullopt;
+}
+
+std::string TableText(std::u16string_view text, bool crlf) {
+  std::u16string lines;
+  lines.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!crlf && text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') continue;
+    lines.push_back(text[i]);
+  }
+  return ToUtf8(lines);
+}
+
+}  // namespace
+
+int Run(const std::vector<std::u16string>& args, std::ostream& out, std::ostream& err) {
+  Options opt;
+  if (const auto problem = Parse(args, opt)) {
+    err << "tianti-cli: " << *problem << '\n' << kUsage << "(--help 查看说明 / for help)\n";
+    return kExitUsage;
+  }
+  if (opt.help) {
+    out << kHelp;
+    return kExitOk;
+  }
+
+  try {
+    ConsoleServices ui(err);
+    Form1 form(ui);
+    ui.SetSink(&form);
+    form.Form_Load();  // selects ALL, which runs no query yet
+
+    ui.SetText(Ctl::Text1, *opt.main_term);
+    if (opt.and_term) ui.SetText(Ctl::Text2, *opt.and_term);
+    const Ctl or_boxes[] = {Ctl::Text5, Ctl::Text6, Ctl::Text7};
+    for (std::size_t k = 0; k < opt.or_terms.size(); ++k) ui.SetText(or_boxes[k], opt.or_terms[k]);
+
+    // One user action, so exactly one query runs: ALL is already selected,
+    // so it is the Query button; another scope is a click on its option.
+    if (ui.Value(opt.scope)) {
+      form.Command2_Click();
+    } else {
+      ui.Select(opt.scope);
+    }
+
+    // A query that gets past the main-term check always leaves at least the
+    // table head; an empty box means the warning and the reset.
+    const std::u16string table = ui.Text(Ctl::Text8);
+    if (table.empty()) return kExitUsage;
+    out << TableText(table, opt.crlf);
+    out.flush();
+    return out ? kExitOk : kExitError;
+  } catch (const std::exception& e) {
+    err << "tianti-cli: error: " << e.what() << '\n';
+    return kExitError;
+  }
+}
+
+}  // namespace tianti::cli

@@ -1,0 +1,30 @@
+// Entry point of tianti-cli: turns the command line into UTF-16 and runs it.
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "cli/utf8.h"
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+
+int wmain(int argc, wchar_t** argv) {
+  // The table is written with its own line ends: no CR added by the C library.
+  _setmode(_fileno(stdout), _O_BINARY);
+  std::vector<std::u16string> args;
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring arg(argv[i]);
+    args.emplace_back(arg.begin(), arg.end());
+  }
+  return tianti::cli::Run(args, std::cout, std::cerr);
+}
+#else
+int main(int argc, char** argv) {
+  std::vector<std::u16string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(tianti::cli::FromUtf8(argv[i]));
+  return tianti::cli::Run(args, std::cout, std::cerr);
+}
+#endif
