@@ -91,14 +91,19 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-        ns_[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
+      if (run.error_occurred) continue;
+      const std::string& name = run.run_name.function_name;
+      if (run.run_type == Run::RT_Iteration) {
+        ns_[name].push_back(run.GetAdjustedRealTime());
+      } else if (run.aggregate_name == "median") {
+        median_[name] = run.GetAdjustedRealTime();
       }
     }
   }
 
   // The median time of a benchmark, 0 when it did not run.
   double Median(const std::string& name) const {
+    if (const auto m = median_.find(name); m != median_.end()) return m->second;
     const auto it = ns_.find(name);
     if (it == ns_.end() || it->second.empty()) return 0;
     std::vector<double> times = it->second;
@@ -108,6 +113,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
  private:
   std::map<std::string, std::vector<double>> ns_;
+  std::map<std::string, double> median_;
 };
 
 }  // namespace
