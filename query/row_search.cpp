@@ -70,7 +70,7 @@ void StartFilter::Add(const Term& term) {
 }
 
 bool StartFilter::HitAt(const char16_t* at, std::size_t room) const {
-  const std::uint16_t c = at[0] | 0x20;
+  const auto c = static_cast<std::uint16_t>(at[0] | 0x20);
   for (std::size_t k = 0; k < count_; ++k) {
     if (span_[k] < room && c == first_[k] && (at[span_[k]] | 0x20) == last_[k]) return true;
   }
@@ -90,9 +90,10 @@ bool StartFilter::HitIn(const char16_t* at) const {
     const char16_t* const at_b = at + span_[k + 1];
     TIANTI_VECTOR_LOOP
     for (std::size_t i = 0; i < N; ++i) {
-      const std::uint16_t c = at[i] | 0x20;
-      hit |= static_cast<std::uint16_t>(((c == first_a) & ((at_a[i] | 0x20) == last_a)) |
-                                        ((c == first_b) & ((at_b[i] | 0x20) == last_b)));
+      const auto c = static_cast<std::uint16_t>(at[i] | 0x20);
+      const bool a = (c == first_a) & ((at_a[i] | 0x20) == last_a);
+      const bool b = (c == first_b) & ((at_b[i] | 0x20) == last_b);
+      hit = static_cast<std::uint16_t>(hit | a | b);
     }
   }
   return hit != 0;

@@ -107,10 +107,4 @@ TEST(CliProcess, InvalidUtf8ArgumentIsReplaced) {
   EXPECT_EQ(r.err, "");
 }
 
-TEST(CliProcess, Help) {
-  const Result r = RunCli({"--help"});
-  EXPECT_EQ(r.code, 0);
-  EXPECT_NE(r.out.find("用法"), std::string::npos);
-}
-
 }  // namespace
