@@ -1,9 +1,32 @@
 #include "app/form1.h"
+#include "commands/launcher.h"
+#include "commands/links.h"
+#include "commands/platform.h"
+#include "commands/processor.h"
 
 namespace tianti {
 
 using ui::Ctl;
 using ui::Win;
+
+namespace {
+
+constexpr std::u16string_view kNoticeTitle = u"系统提示";
+
+// Starts a link label's command; the main window stays usable at once. Only
+// when neither the command nor its address could be started does the user
+// get a warning, instead of a click that silently does nothing.
+void OpenLink(ui::Services& ui, commands::Platform* platform, const commands::Link& link) {
+  if (!platform || !platform->launcher) return;  // a front end without links
+  std::u16string_view address = commands::LaunchAddress(link.command);
+  commands::LaunchResult result = platform->launcher->Start(link.command, address);
+  if (!result.started) {
+    ui.MsgBox(commands::BuildLaunchFailureMessage(address, result.error), ui::kMsgWarning,
+              kNoticeTitle);
+  }
+}
+
+}  // namespace
 
 void Form1::Command4_Click() {
   std::u16string text = ui_.Caption(Win::Form1);
@@ -14,11 +37,25 @@ void Form1::Command4_Click() {
 void Form1::Command5_Click() { ui_.Show(Win::Form2); }
 void Form1::Command7_Click() { ui_.Show(Win::Form3); }
 
-// Local processor and links: system services arrive with commands::Platform.
-void Form1::Command6_Click() {}
-void Form1::Label6_Click() {}
-void Form1::Label7_Click() {}
-void Form1::Label8_Click() {}
-void Form1::Label9_Click() {}
+// One box for all processors, shown only once every name has been read; a
+// failed query shows its own warning and never a partial list.
+void Form1::Command6_Click() {
+  if (!platform_ || !platform_->processors) {
+    ui_.MsgBox(commands::kNoProcessorSourceMessage, ui::kMsgWarning, kNoticeTitle);
+    return;
+  }
+  commands::ProcessorReport report = platform_->processors->Query();
+  if (!report.ok()) {
+    ui_.MsgBox(commands::BuildProcessorFailureMessage(*report.failure), ui::kMsgWarning,
+               kNoticeTitle);
+    return;
+  }
+  ui_.MsgBox(commands::BuildProcessorMessage(report.names), ui::kMsgInformation, kNoticeTitle);
+}
+
+void Form1::Label6_Click() { OpenLink(ui_, platform_, commands::kGeekbenchLink); }
+void Form1::Label7_Click() { OpenLink(ui_, platform_, commands::kLudashiLink); }
+void Form1::Label8_Click() { OpenLink(ui_, platform_, commands::kPconlineLink); }
+void Form1::Label9_Click() { OpenLink(ui_, platform_, commands::kMicrosoftLink); }
 
 }  // namespace tianti
