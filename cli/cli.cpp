@@ -7,6 +7,7 @@
 #include "app/form1.h"
 #include "cli/console_services.h"
 #include "cli/utf8.h"
+#include "commands/processor.h"
 
 namespace tianti::cli {
 
@@ -15,10 +16,12 @@ namespace {
 using ui::Ctl;
 
 constexpr std::string_view kUsage =
-    "用法 Usage: tianti-cli [--scope all|cpu|gpu] [--and TERM] [--or TERM]... [--crlf] [--] MAIN\n";
+    "用法 Usage: tianti-cli [--scope all|cpu|gpu] [--and TERM] [--or TERM]... [--crlf] [--] MAIN\n"
+    "            tianti-cli --cpu\n";
 
 constexpr std::string_view kHelp =
     "用法 Usage: tianti-cli [--scope all|cpu|gpu] [--and TERM] [--or TERM]... [--crlf] [--] MAIN\n"
+    "            tianti-cli --cpu\n"
     "\n"
     "在内置的CPU/GPU性能天梯中查询，与主窗口的\"查询\"按钮结果相同。\n"
     "Looks up the built-in CPU/GPU benchmark ranking lists, exactly as the main\n"
@@ -35,6 +38,8 @@ constexpr std::string_view kHelp =
     "                  an OR term counts only when every OR term before it is given\n"
     "  --crlf          输出保留CR LF行尾 / keep CR LF line ends in the output\n"
     "  --              结束选项，其后为主查询条件 / ends the options; MAIN may start with \"-\"\n"
+    "  --cpu           显示本机CPU名称，每行一个，不查询\n"
+    "                  print this computer's processor names, one a line, no query\n"
     "  -h, --help      显示本说明 / show this help\n"
     "\n"
     "结果表格输出到标准输出(UTF-8)，最多30条；提示信息输出到标准错误。\n"
@@ -51,6 +56,7 @@ struct Options {
   std::optional<std::u16string> main_term;
   bool crlf = false;
   bool help = false;
+  bool cpu = false;
 };
 
 // Parses the command line; on a usage error returns its message.
@@ -77,9 +83,11 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
       value = arg.substr(eq + 1);
     }
     const bool takes_value = name == u"--scope" || name == u"--and" || name == u"--or";
-    if (name == u"-h" || name == u"--help" || name == u"--crlf") {
+    if (name == u"-h" || name == u"--help" || name == u"--crlf" || name == u"--cpu") {
       if (value) return "option " + ToUtf8(name) + " takes no value";
-      if (name == u"--crlf") {
+      if (name == u"--cpu") {
+        opt.cpu = true;
+      } else if (name == u"--crlf") {
         opt.crlf = true;
       } else {
         opt.help = true;
@@ -111,7 +119,9 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
       opt.or_terms.push_back(*value);
     }
   }
-  if (!opt.help && !opt.main_term) return "the MAIN term is missing";
+  if (opt.cpu && (opt.main_term || opt.and_term || !opt.or_terms.empty() || scope_given))
+    return "--cpu takes no query terms";
+  if (!opt.help && !opt.cpu && !opt.main_term) return "the MAIN term is missing";
   return std::nullopt;
 }
 
@@ -137,6 +147,7 @@ int Run(const std::vector<std::u16string>& args, std::ostream& out, std::ostream
     out << kHelp;
     return kExitOk;
   }
+  if (opt.cpu) return commands::PrintLocalProcessors(out, err);  // 0, or 1 with the reason
 
   try {
     ConsoleServices ui(err);
