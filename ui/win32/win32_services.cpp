@@ -134,6 +134,22 @@ SIZE Win32Services::WindowSizeFor(const Form& form, UINT dpi) const {
   return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
+void Win32Services::FitClientArea(Form& form) {
+  // Where the frame that the system draws differs from the computed one
+  // (e.g. while the window still has its old DPI), the size is corrected so
+  // that the client area is the design's.
+  if (IsIconic(form.hwnd)) return;
+  const FormDesign& design = DesignOf(form.id);
+  RECT client{}, outer{};
+  GetClientRect(form.hwnd, &client);
+  GetWindowRect(form.hwnd, &outer);
+  const int dx = TwipsToPixels(design.client_width, form.dpi) - client.right;
+  const int dy = TwipsToPixels(design.client_height, form.dpi) - client.bottom;
+  if (dx == 0 && dy == 0) return;
+  SetWindowPos(form.hwnd, nullptr, 0, 0, outer.right - outer.left + dx, outer.bottom - outer.top + dy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Win32Services::Load(Form& form) {
   const FormDesign& design = DesignOf(form.id);
   const Win id = form.id;
@@ -169,6 +185,7 @@ void Win32Services::Load(Form& form) {
       at = centre(size);
       SetWindowPos(hwnd, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    FitClientArea(form);
     LoadIcons(form);
     LoadPicture(form);
     CreateControls(form);
@@ -282,11 +299,11 @@ void Win32Services::CreateControls(Form& form) {
         style |= WS_TABSTOP | BS_OWNERDRAW;
         break;
       case ControlKind::kOption:
-        // Checked by this code, so that a click raises the event only when the
-        // selection changes. Before the first selection every option is a
-        // tab stop; afterwards only the selected one.
+        // The selection is also kept here, so that a click raises the event
+        // only when it changes the selection. Before the first selection
+        // every option is a tab stop; afterwards only the selected one.
         cls = L"Button";
-        style |= WS_TABSTOP | BS_RADIOBUTTON;
+        style |= WS_TABSTOP | BS_AUTORADIOBUTTON;
         break;
     }
     const int index = static_cast<int>(d->id);
@@ -360,6 +377,7 @@ void Win32Services::ApplyDpi(Form& form, UINT dpi, const RECT* suggested) {
   // The suggested place, with the size that gives the design's client area
   // exactly (the same as the suggestion where WM_GETDPISCALEDSIZE was asked).
   SetWindowPos(form.hwnd, nullptr, place.left, place.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  FitClientArea(form);
   LoadIcons(form);
   LoadPicture(form);
   ApplyFonts(form);
@@ -381,6 +399,7 @@ void Win32Services::Release(Form& form) {
   ReleasePictures(form);
   if (form.icon_big) DestroyIcon(form.icon_big);
   if (form.icon_small) DestroyIcon(form.icon_small);
+  if (form.id == Win::Form1) selected_option_ = -1;
   const bool was_loaded = form.loaded;
   const Win id = form.id;
   form = Form{};
@@ -451,12 +470,14 @@ bool Win32Services::Value(Ctl option) const {
 
 void Win32Services::Select(Ctl option) {
   HWND hwnd = controls_[Index(option)];
-  if (!hwnd || DesignOf(option).kind != ControlKind::kOption || Value(option)) return;
+  if (!hwnd || DesignOf(option).kind != ControlKind::kOption) return;
+  if (selected_option_ == static_cast<int>(option) && Value(option)) return;
   SetOptionChecks(option);
   RaiseClick(option);
 }
 
 void Win32Services::SetOptionChecks(Ctl selected) {
+  selected_option_ = static_cast<int>(selected);
   const FormDesign& design = DesignOf(ui::OwnerOf(selected));
   for (std::size_t i = 0; i < design.control_count; ++i) {
     const ControlDesign& d = design.controls[i];
@@ -749,9 +770,13 @@ void Win32Services::HandleCommand(Form& /*form*/, int id, int code, HWND control
       if (code == BN_CLICKED) RaiseClick(ctl);
       break;
     case ControlKind::kOption:
-      // Also sent for a click on the selected option and when an option gets
-      // the focus: only a change of the selection raises the event.
-      if (code == BN_CLICKED) Select(ctl);
+      // Also sent for a click on the option that was selected already: only
+      // a change of the selection raises the event. The button has checked
+      // itself already.
+      if (code == BN_CLICKED && selected_option_ != index) {
+        SetOptionChecks(ctl);
+        RaiseClick(ctl);
+      }
       break;
     case ControlKind::kLabel:
       // The second click of a double click comes as STN_DBLCLK.

@@ -109,6 +109,7 @@ class Win32Services final : public ui::Services {
   void Layout(Form& form);
   void ApplyDpi(Form& form, UINT dpi, const RECT* suggested);
   SIZE WindowSizeFor(const Form& form, UINT dpi) const;
+  void FitClientArea(Form& form);
   void Release(Form& form);
   void ReleasePictures(Form& form);
   void UpdateToolTip(ui::Ctl control);
@@ -131,6 +132,7 @@ class Win32Services final : public ui::Services {
   std::array<HWND, ui::kCtlCount> controls_{};
   std::array<std::u16string, ui::kCtlCount> tooltips_{};
   std::vector<ui::Win> loaded_;
+  int selected_option_ = -1;  // index of the selected option, -1: none yet
   FontCache fonts_;
   std::map<COLORREF, HBRUSH> brushes_;
 };
