@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <iterator>
+#include <tuple>
+
 #include <map>
 
 #include "tests/win32/harness.h"

@@ -1,5 +1,6 @@
 #include "ui/win32/designs.h"
 
+#include <iterator>
 #include <stdexcept>
 
 #include "ui/win32/resource_ids.h"

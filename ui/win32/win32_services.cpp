@@ -737,6 +737,16 @@ LRESULT Win32Services::HandleFormMessage(Form& form, UINT msg, WPARAM wp, LPARAM
     case WM_ENDSESSION:
       if (wp && form.id == Win::Form1) Unload(Win::Form1);
       return 0;
+    case WM_GETMINMAXINFO: {
+      // The client area keeps its design size also where the screen is
+      // smaller than the window.
+      DefWindowProcW(hwnd, msg, wp, lp);
+      auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+      const SIZE size = WindowSizeFor(form, form.dpi);
+      info->ptMaxTrackSize.x = std::max(info->ptMaxTrackSize.x, size.cx + 64);
+      info->ptMaxTrackSize.y = std::max(info->ptMaxTrackSize.y, size.cy + 64);
+      return 0;
+    }
     case WM_GETDPISCALEDSIZE: {
       auto* size = reinterpret_cast<SIZE*>(lp);
       *size = WindowSizeFor(form, static_cast<UINT>(wp));
@@ -857,7 +867,10 @@ void Win32Services::DrawColourButton(const DRAWITEMSTRUCT& item) {
   if (focused && !(item.itemState & ODS_NOFOCUSRECT)) {
     RECT focus_rect = rc;
     InflateRect(&focus_rect, -3, -3);
-    if (focus_rect.bottom - focus_rect.top < 4) focus_rect = rc, InflateRect(&focus_rect, -2, -1);
+    if (focus_rect.bottom - focus_rect.top < 4) {  // a low button: the rectangle just inside the edge
+      focus_rect = rc;
+      InflateRect(&focus_rect, -2, -1);
+    }
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     DrawFocusRect(dc, &focus_rect);
   }
