@@ -24,15 +24,18 @@ size=${width}x${height}
 if [ "${TIANTI_SHOT_INNER:-}" = 1 ]; then
   # On the Xvfb screen, with the prefix's environment from the outer run.
   wine explorer /desktop=tianti,"$size" "$exe" >/dev/null 2>&1 </dev/null &
-  desktop=""
+  # The main window is an X window of its own inside the Wine desktop.
+  window=""
   for _ in $(seq 1 120); do
-    desktop=$(xdotool search --name "Wine desktop" 2>/dev/null | head -n1 || true)
-    [ -n "$desktop" ] && break
+    window=$(xdotool search --name "CPU/GPU" 2>/dev/null | head -n1 || true)
+    [ -n "$window" ] && break
     sleep 0.5
   done
-  [ -n "$desktop" ] || { echo "the Wine desktop did not appear" >&2; exit 1; }
-  sleep 4  # the program starts and draws
-  xdotool windowfocus --sync "$desktop" 2>/dev/null || true
+  [ -n "$window" ] || { echo "the main window did not appear" >&2; exit 1; }
+  sleep 2  # the program draws
+  xdotool mousemove 0 0  # no tool tip in the picture
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  sleep 0.5
   if [ "$query" != "-" ]; then
     # The focus starts on Quit; three Shift+Tab reach the main term box.
     xdotool key --delay 150 shift+Tab shift+Tab shift+Tab
