@@ -10,7 +10,9 @@
 #include <iterator>
 #include <tuple>
 
+#include <algorithm>
 #include <map>
+#include <vector>
 
 #include "tests/win32/harness.h"
 #include "ui/win32/dpi.h"
@@ -240,6 +242,60 @@ TEST_F(MainWindowTest, BoxesButtonsAndLinksShowTheirColours) {
   }
   EXPECT_FALSE(has_colour(Ctl::Label2, GetSysColor(COLOR_HIGHLIGHT)));
   EXPECT_TRUE(has_colour(Ctl::Label2, GetSysColor(COLOR_BTNTEXT)));
+}
+
+// The coloured button drawn by the window's WM_DRAWITEM in `state`, pixel
+// by pixel.
+std::vector<COLORREF> DrawnButton(HWND window, HWND button, UINT state) {
+  const RECT r = ClientRect(button);
+  HDC screen = GetDC(button);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  DRAWITEMSTRUCT item{};
+  item.CtlType = ODT_BUTTON;
+  item.CtlID = static_cast<UINT>(GetDlgCtrlID(button));
+  item.itemAction = ODA_DRAWENTIRE;
+  item.itemState = state;
+  item.hwndItem = button;
+  item.hDC = dc;
+  item.rcItem = r;
+  SendMessageW(window, WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < r.bottom; ++y)
+    for (int x = 0; x < r.right; ++x) pixels.push_back(GetPixel(dc, x, y));
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(button, screen);
+  return pixels;
+}
+
+TEST_F(MainWindowTest, ColouredButtonsShowFocusPressedStateAndAccessKey) {
+  HWND query = app.hwnd(Ctl::Command2);
+  const auto plain = DrawnButton(main(), query, 0);
+  const auto focused = DrawnButton(main(), query, ODS_FOCUS);
+  const auto pressed = DrawnButton(main(), query, ODS_FOCUS | ODS_SELECTED);
+  const auto no_accel = DrawnButton(main(), query, ODS_NOACCEL);
+  EXPECT_NE(focused, plain);
+  EXPECT_NE(pressed, focused);
+  // Mostly face, in every state.
+  for (const auto* pixels : {&plain, &focused, &pressed}) {
+    EXPECT_GT(std::count(pixels->begin(), pixels->end(), RGB(255, 128, 0)), static_cast<long>(pixels->size() / 2));
+  }
+
+  // Hiding the access keys removes the underline under "S", and nothing else.
+  const int width = ClientRect(query).right;
+  int changed = 0, lowest = 0;
+  for (size_t i = 0; i < plain.size(); ++i) {
+    if (plain[i] != no_accel[i]) {
+      ++changed;
+      lowest = std::max(lowest, static_cast<int>(i) / width);
+    }
+  }
+  EXPECT_GT(changed, 0);
+  EXPECT_LT(changed, width) << "only an underline's pixels";
+  EXPECT_GT(lowest, ClientRect(query).bottom / 2) << "below the middle of the caption";
 }
 
 TEST_F(MainWindowTest, StartsReadyWithAllSelectedAndFocusOnQuit) {

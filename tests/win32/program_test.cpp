@@ -143,6 +143,9 @@ TEST(ProgramTest, QuitButtonEndsWithExitCodeZeroAndNoPrompt) {
   Program program;
   ASSERT_TRUE(program.started());
   ASSERT_NE(program.main(), nullptr);
+  // The window is per-monitor DPI aware (v2 where the system has it).
+  EXPECT_EQ(GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(program.main())),
+            DPI_AWARENESS_PER_MONITOR_AWARE);
   HWND quit = ChildCaptioned(program.main(), L"退出&Q");
   ASSERT_NE(quit, nullptr);
   PostMessageW(quit, BM_CLICK, 0, 0);

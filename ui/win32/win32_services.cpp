@@ -60,6 +60,16 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
+// A caption as shown with hidden access keys: "&x" shows "x", "&&" shows "&".
+std::wstring WithoutAccessMarks(const std::wstring& caption) {
+  std::wstring shown;
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == L'&' && i + 1 < caption.size()) ++i;
+    shown += caption[i];
+  }
+  return shown;
+}
+
 [[noreturn]] void ThrowLastError(const char* what) {
   throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), what);
 }
@@ -831,6 +841,11 @@ void Win32Services::DrawColourButton(const DRAWITEMSTRUCT& item) {
   const bool focused = (item.itemState & ODS_FOCUS) != 0;
   const bool disabled = (item.itemState & ODS_DISABLED) != 0;
   const COLORREF face = d.back.Resolve();
+  // Access-key underlines and the focus rectangle follow the keyboard cues
+  // (also asked of the button: not every system puts them into itemState).
+  const LRESULT ui_state = SendMessageW(item.hwndItem, WM_QUERYUISTATE, 0, 0);
+  const bool hide_accel = (item.itemState & ODS_NOACCEL) || (ui_state & UISF_HIDEACCEL);
+  const bool hide_focus = (item.itemState & ODS_NOFOCUSRECT) || (ui_state & UISF_HIDEFOCUS);
   // Text in the colour that the system pairs with the face.
   const bool highlight_face = d.back.kind == Colour::kSystem && d.back.system_index == COLOR_HIGHLIGHT;
   const COLORREF text_colour =
@@ -848,11 +863,13 @@ void Win32Services::DrawColourButton(const DRAWITEMSTRUCT& item) {
     DrawEdge(dc, &rc, EDGE_RAISED, BF_RECT);
   }
 
-  const std::wstring caption = WindowText(item.hwndItem);
+  // With the access keys hidden the caption is drawn without its "&" marks
+  // (DT_HIDEPREFIX alone is not honoured everywhere).
+  const std::wstring caption = hide_accel ? WithoutAccessMarks(WindowText(item.hwndItem)) : WindowText(item.hwndItem);
   HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, text_colour);
-  const UINT format = DT_CENTER | DT_WORDBREAK | ((item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0);
+  const UINT format = DT_CENTER | DT_WORDBREAK | (hide_accel ? DT_NOPREFIX : 0);
   RECT text = rc;
   InflateRect(&text, -2, 0);
   RECT measure = text;
@@ -864,7 +881,7 @@ void Win32Services::DrawColourButton(const DRAWITEMSTRUCT& item) {
   DrawTextW(dc, caption.c_str(), -1, &text, format);
   SelectObject(dc, old_font);
 
-  if (focused && !(item.itemState & ODS_NOFOCUSRECT)) {
+  if (focused && !hide_focus) {
     RECT focus_rect = rc;
     InflateRect(&focus_rect, -3, -3);
     if (focus_rect.bottom - focus_rect.top < 4) {  // a low button: the rectangle just inside the edge
