@@ -1,6 +1,7 @@
 #include <ostream>
 
 #include "commands/processor.h"
+#include "ui/utf8.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -10,6 +11,8 @@
 #endif
 
 namespace tianti::commands {
+
+using ui::ToUtf8;
 
 namespace {
 

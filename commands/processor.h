@@ -95,9 +95,4 @@ class CpuinfoProcessorSource : public ProcessorSource {
 // other place that does); elsewhere it reads /proc/cpuinfo.
 int PrintLocalProcessors(std::ostream& out, std::ostream& err);
 
-// UTF-16 to UTF-8 and back, for the console and /proc/cpuinfo. Unpaired
-// surrogates and malformed bytes become U+FFFD.
-std::string ToUtf8(std::u16string_view text);
-std::u16string FromUtf8(std::string_view text);
-
 }  // namespace tianti::commands

@@ -1,9 +1,9 @@
 // UTF-8 decoding of the arguments and encoding of the output.
 #include <gtest/gtest.h>
 
-#include "cli/utf8.h"
+#include "ui/utf8.h"
 
-namespace tianti::cli {
+namespace tianti::ui {
 namespace {
 
 TEST(Utf8, DecodesWellFormedText) {
@@ -40,5 +40,14 @@ TEST(Utf8, EncodesAndReplacesLoneSurrogates) {
   EXPECT_EQ(FromUtf8(ToUtf8(all)), all);
 }
 
+TEST(Utf8, RoundTripAndMalformedInput) {
+  std::u16string text = u"本机CPU名称：\u00AE \U0001F680 x";
+  EXPECT_EQ(ToUtf8(text), "本机CPU名称：\xC2\xAE \xF0\x9F\x9A\x80 x");
+  EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
+  EXPECT_EQ(FromUtf8("a\xFF" "b\xC3"), u"a\uFFFDb\uFFFD");      // stray and truncated bytes
+  EXPECT_EQ(FromUtf8("\xC0\xAF\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");  // overlong, surrogate
+  EXPECT_EQ(ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
+}
+
 }  // namespace
-}  // namespace tianti::cli
+}  // namespace tianti::ui

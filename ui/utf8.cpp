@@ -1,6 +1,6 @@
-#include "cli/utf8.h"
+#include "ui/utf8.h"
 
-namespace tianti::cli {
+namespace tianti::ui {
 
 namespace {
 
@@ -117,4 +117,4 @@ std::string ToUtf8(std::u16string_view text) {
   return out;
 }
 
-}  // namespace tianti::cli
+}  // namespace tianti::ui
