@@ -19,6 +19,8 @@ class RankRowArray {
   // Both throw std::out_of_range for an index outside 0..4736.
   std::u16string_view operator[](int index) const { return slots_[Check(index)]; }
   void Set(int index, std::u16string_view row) { slots_[Check(index)] = row; }
+  // All kSize slots in index order, for reading many slots at once.
+  const std::u16string_view* data() const { return slots_.data(); }
 
  private:
   static std::size_t Check(int index);
