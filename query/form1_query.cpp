@@ -1,7 +1,10 @@
 // The query: its triggers (scope options, Query, Reset), the matching scan
 // over RankRows and the framed result table in the results box Text8.
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "app/form1.h"
 #include "data/ranking_rows.h"
@@ -48,22 +51,32 @@ bool InScope(std::u16string_view row, char16_t excluded) {
   return row.size() < 2 || row[1] != excluded;
 }
 
-// A run of slots that refer to consecutive rows of one compiled list, the
-// way LoadCpuRows and LoadGpuRows store them. Such rows lie back to back in
-// the list's text, each followed by u'\n', so the scan can search the run as
-// one block of text. Slots that were set any other way are not part of a run.
+// A run of slots that hold consecutive rows of one compiled list, the way
+// LoadCpuRows and LoadGpuRows store them. Such rows lie back to back in the
+// list's text, each followed by u'\n', so the scan can search the run as one
+// block of text. Slots that were set any other way are not part of a run.
 struct CompiledRun {
   const data::RowList* list = nullptr;
   int first_row = 0;  // index in the list of the row in the first slot
   int rows = 0;       // number of slots in the run
 };
 
-bool RefersTo(std::u16string_view slot, const data::RowList& list, int row) {
-  return slot.data() == list.text + list.start[row] &&
-         slot.size() == list.start[row + 1] - list.start[row] - 1;
+// How many of the n slots from `slots` hold exactly the views in `rows`
+// (the same text, not merely equal text), counted from the first.
+int SameViews(const std::u16string_view* slots, const std::u16string_view* rows, int n) {
+  int i = 0;
+  if constexpr (std::has_unique_object_representations_v<std::u16string_view>) {
+    // Equal views have equal bytes: compare 64 slots at a time.
+    constexpr int kBatch = 64;
+    while (n - i >= kBatch && std::memcmp(slots + i, rows + i, kBatch * sizeof *slots) == 0) {
+      i += kBatch;
+    }
+  }
+  while (i < n && slots[i].data() == rows[i].data() && slots[i].size() == rows[i].size()) ++i;
+  return i;
 }
 
-CompiledRun CompiledRunAt(const RankRowArray& rows, int slot) {
+CompiledRun CompiledRunAt(const std::u16string_view* slots, int slot) {
   CompiledRun run;
   const int cpu_rows = data::kCpuRows.count;
   if (slot - 1 < cpu_rows) {
@@ -75,10 +88,8 @@ CompiledRun CompiledRunAt(const RankRowArray& rows, int slot) {
   } else {
     return run;
   }
-  while (slot + run.rows <= RankRowArray::kLast && run.first_row + run.rows < run.list->count &&
-         RefersTo(rows[slot + run.rows], *run.list, run.first_row + run.rows)) {
-    ++run.rows;
-  }
+  const int room = std::min(run.list->count - run.first_row, RankRowArray::kLast + 1 - slot);
+  run.rows = SameViews(slots + slot, run.list->rows + run.first_row, room);
   return run;
 }
 
@@ -177,10 +188,10 @@ void Form1::RunQuery() {
   const query::Term* const in_force[] = {&main, &alt1, &alt2, &alt3};
   const int terms_in_force = rule <= u'b' ? 1 : rule - u'a';  // c: 2, d: 3, e: 4
   query::AnyTerm any;
-  query::StartFilter starts;
+  query::RowFinder finder;
   for (int i = 0; i < terms_in_force; ++i) {
     any.Add(*in_force[i]);
-    starts.Add(*in_force[i]);
+    finder.Add(*in_force[i]);
   }
 
   // A matching row at ScanIndex: written, or, as the 31st match, the note.
@@ -198,12 +209,14 @@ void Form1::RunQuery() {
   };
 
   // Slots 1 to 4736 in order. Runs of slots that hold the compiled rows are
-  // searched as one block of text: only where a term may start is a row
-  // looked at, and a row is decided as soon as one of its terms is found
-  // there. Any other slot is searched on its own.
+  // searched as one block of text, all terms in one pass, and only the rows
+  // where a term is found are looked at; a run of the excluded list is
+  // passed over whole, since every row of a compiled list carries the list's
+  // letter. Any other slot is searched on its own.
+  const std::u16string_view* const slots = RankRows.data();
   ScanIndex = 1;
   while (ScanIndex <= kLastSlot) {
-    const CompiledRun run = CompiledRunAt(RankRows, ScanIndex);
+    const CompiledRun run = CompiledRunAt(slots, ScanIndex);
     if (run.rows == 0) {
       const std::u16string_view row = RankRows[ScanIndex];
       if (InScope(row, excluded) &&
@@ -214,29 +227,15 @@ void Form1::RunQuery() {
       continue;
     }
     const int first_slot = ScanIndex;
-    const char16_t* const text = run.list->text;
-    const std::uint32_t* const start = run.list->start + run.first_row;  // start[0..rows]
-    const std::size_t end = start[run.rows];
-    std::size_t pos = start[0];
-    int k = 0;  // the row that holds `pos`
-    while ((pos = starts.Next(text, pos, end)) < end) {
-      while (start[k + 1] <= pos) ++k;
-      const std::size_t row_end = start[k + 1] - 1;  // the row's u'\n'
-      const std::u16string_view row(text + start[k], row_end - start[k]);
-      if (!InScope(row, excluded)) {
-        pos = start[k + 1];
-        continue;
-      }
-      if (!any.MatchesAt(text + pos, row_end - pos)) {
-        ++pos;
-        continue;
-      }
-      // Rule b has found the main term; the row needs the AND term as well.
-      if (rule != u'b' || also.FoundIn(row)) {
+    if (run.list->letter != excluded) {
+      const query::RowBlock block{run.list->text, run.list->folded, run.list->start + run.first_row,
+                                  run.rows, run.list->longest};
+      // Under rule b the finder looks for the main term; a row it finds
+      // needs the AND term as well.
+      for (int k = 0; (k = finder.FirstMatch(block, k)) < run.rows; ++k) {
         ScanIndex = static_cast<std::int16_t>(first_slot + k);
-        if (!take()) return;
+        if ((rule != u'b' || also.FoundIn(slots[ScanIndex])) && !take()) return;
       }
-      pos = start[k + 1];  // this row is decided
     }
     ScanIndex = static_cast<std::int16_t>(first_slot + run.rows);
   }

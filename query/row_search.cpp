@@ -1,24 +1,270 @@
 #include "query/row_search.h"
 
+#include <algorithm>
+
+#include "data/ranking_rows.h"
+
+#if (defined(__x86_64__) || defined(_M_X64)) && !defined(_M_ARM64EC)
+#define TIANTI_X86_64 1
+#include <emmintrin.h>
+#include <immintrin.h>
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <intrin.h>
+#endif
+#else
+#define TIANTI_X86_64 0
+#endif
+
+// The AVX2 filter is compiled for AVX2 on its own, the rest of the program
+// for the baseline; it runs only where the processor has AVX2. MSVC compiles
+// AVX2 intrinsics without a target.
+#if TIANTI_X86_64 && (defined(__GNUC__) || defined(__clang__))
+#define TIANTI_TARGET_AVX2 __attribute__((target("avx2")))
+#else
+#define TIANTI_TARGET_AVX2
+#endif
+
 namespace tianti::query {
+
+static_assert(data::kFoldedPadding >= kScanOverread, "the compiled rows are padded for the scan");
 
 namespace {
 
-// GCC unrolls the fixed-count loops of HitIn completely at -O3, and the
-// unrolled vector code runs out of registers; one loop body per vector is
-// about half again as fast.
-#if defined(__GNUC__) && !defined(__clang__)
-#define TIANTI_VECTOR_LOOP _Pragma("GCC unroll 1")
-#else
-#define TIANTI_VECTOR_LOOP
-#endif
+using Plan = RowFinder::Plan;
 
 // The upper case of a row character (see the header).
 constexpr char16_t RowUpper(char16_t c) {
   return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c;
 }
 
+// The index of the lowest set bit of a non-zero mask.
+[[maybe_unused]] unsigned LowestBit(std::uint32_t mask) {
+#if defined(_MSC_VER) && !defined(__clang__)
+  unsigned long index = 0;
+  _BitScanForward(&index, mask);
+  return static_cast<unsigned>(index);
+#else
+  return static_cast<unsigned>(__builtin_ctz(mask));
+#endif
+}
+
+// The terms the plan reports at `at`, tested one probe after the other.
+unsigned TermsAt(const Plan& plan, const unsigned char* at) {
+  unsigned terms = 0;
+  for (std::size_t k = 0; k < plan.terms; ++k) {
+    bool all = true;
+    for (std::size_t j = 0; j < plan.probes; ++j) all = all && at[plan.offset[j]] == plan.byte[k][j];
+    if (all) terms |= 1u << k;
+  }
+  return terms;
+}
+
+// ---- portable filter ---------------------------------------------------------
+
+// Whether some term has its first and last probe in place at one of the
+// kChunk positions from `at`: a plain loop without early exit, which
+// compilers turn into vector code where they can.
+constexpr std::size_t kChunk = 32;
+
+bool AnyInChunk(const Plan& plan, const unsigned char* at) {
+  const std::size_t last = plan.probes - 1;
+  const unsigned char* const at_last = at + plan.offset[last];
+  unsigned hit = 0;
+  for (std::size_t k = 0; k < plan.terms; ++k) {
+    const unsigned char first_byte = plan.byte[k][0];
+    const unsigned char last_byte = plan.byte[k][last];
+    for (std::size_t i = 0; i < kChunk; ++i) {
+      hit |= static_cast<unsigned>(at[i] == first_byte) & static_cast<unsigned>(at_last[i] == last_byte);
+    }
+  }
+  return hit != 0;
+}
+
+std::size_t NextPortable(const Plan& plan, const unsigned char* folded, std::size_t from,
+                         std::size_t to, unsigned& terms) {
+  std::size_t p = from;
+  while (p < to) {
+    if (to - p >= kChunk && !AnyInChunk(plan, folded + p)) {
+      p += kChunk;
+      continue;
+    }
+    const std::size_t stop = std::min(to, p + kChunk);
+    for (; p < stop; ++p) {
+      if (const unsigned found = TermsAt(plan, folded + p)) {
+        terms = found;
+        return p;
+      }
+    }
+  }
+  return to;
+}
+
+#if TIANTI_X86_64
+
+// ---- SSE2 filter -------------------------------------------------------------
+
+// 16 positions at a time: every probe byte of every term compared.
+std::size_t NextSse2(const Plan& plan, const unsigned char* folded, std::size_t from,
+                     std::size_t to, unsigned& terms) {
+  __m128i want[RowFinder::kMaxTerms][Plan::kMaxProbes];
+  __m128i bit[RowFinder::kMaxTerms];
+  for (std::size_t k = 0; k < plan.terms; ++k) {
+    for (std::size_t j = 0; j < plan.probes; ++j) {
+      want[k][j] = _mm_set1_epi8(static_cast<char>(plan.byte[k][j]));
+    }
+    bit[k] = _mm_set1_epi8(static_cast<char>(1u << k));
+  }
+  const __m128i zero = _mm_setzero_si128();
+  for (std::size_t p = from; p < to; p += 16) {
+    __m128i at[Plan::kMaxProbes] = {};
+    for (std::size_t j = 0; j < plan.probes; ++j) {
+      at[j] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(folded + p + plan.offset[j]));
+    }
+    __m128i found = zero;
+    for (std::size_t k = 0; k < plan.terms; ++k) {
+      __m128i all = _mm_cmpeq_epi8(at[0], want[k][0]);
+      for (std::size_t j = 1; j < plan.probes; ++j) {
+        all = _mm_and_si128(all, _mm_cmpeq_epi8(at[j], want[k][j]));
+      }
+      found = _mm_or_si128(found, _mm_and_si128(all, bit[k]));
+    }
+    auto mask = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(found, zero)) ^ 0xFFFF);
+    if (to - p < 16) mask &= (1u << (to - p)) - 1;
+    if (mask != 0) {
+      alignas(16) unsigned char lanes[16];
+      _mm_store_si128(reinterpret_cast<__m128i*>(lanes), found);
+      const unsigned lane = LowestBit(mask);
+      terms = lanes[lane];
+      return p + lane;
+    }
+  }
+  return to;
+}
+
+// ---- AVX2 filter -------------------------------------------------------------
+
+// 32 positions at a time, all terms at once: each probe's byte is looked up
+// by its low four bits in a table of 16 term masks (one vpshufb; folded
+// bytes are below 0x80, so the lookup never yields zero for its top bit),
+// and the masks of the probes are ANDed. Only a vector that keeps a bit is
+// looked up by the high four bits as well, which makes the test exact.
+
+template <std::size_t M>
+TIANTI_TARGET_AVX2 inline __m256i LowTest(const __m256i* low, const std::size_t* offset,
+                                          const unsigned char* at) {
+  __m256i r = _mm256_shuffle_epi8(
+      low[0], _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + offset[0])));
+  for (std::size_t j = 1; j < M; ++j) {
+    r = _mm256_and_si256(
+        r, _mm256_shuffle_epi8(
+               low[j], _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + offset[j]))));
+  }
+  return r;
+}
+
+// The lanes at which `r`, a LowTest result for `at`, holds up under the high
+// four bits too, as a bit mask; the terms of each lane are left in `r`.
+template <std::size_t M>
+TIANTI_TARGET_AVX2 inline std::uint32_t HighTest(const __m256i* high, const std::size_t* offset,
+                                                 const unsigned char* at, __m256i& r) {
+  const __m256i nibble = _mm256_set1_epi8(0x0F);
+  for (std::size_t j = 0; j < M; ++j) {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + offset[j]));
+    const __m256i top = _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble);
+    r = _mm256_and_si256(r, _mm256_shuffle_epi8(high[j], top));
+  }
+  return ~static_cast<std::uint32_t>(
+      _mm256_movemask_epi8(_mm256_cmpeq_epi8(r, _mm256_setzero_si256())));
+}
+
+TIANTI_TARGET_AVX2 inline unsigned TermsOfLane(__m256i r, unsigned lane) {
+  alignas(32) unsigned char lanes[32];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), r);
+  return lanes[lane];
+}
+
+template <std::size_t M>
+TIANTI_TARGET_AVX2 std::size_t NextAvx2(const Plan& plan, const unsigned char* folded,
+                                        std::size_t from, std::size_t to, unsigned& terms) {
+  __m256i low[M];
+  __m256i high[M];
+  std::size_t offset[M];
+  for (std::size_t j = 0; j < M; ++j) {
+    low[j] = _mm256_broadcastsi128_si256(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(plan.low[j].data())));
+    high[j] = _mm256_broadcastsi128_si256(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(plan.high[j].data())));
+    offset[j] = plan.offset[j];
+  }
+  std::size_t p = from;
+  // Two vectors per step while 64 positions remain.
+  for (; to - p >= 64; p += 64) {
+    __m256i r0 = LowTest<M>(low, offset, folded + p);
+    __m256i r1 = LowTest<M>(low, offset, folded + p + 32);
+    const __m256i any = _mm256_or_si256(r0, r1);
+    if (_mm256_testz_si256(any, any)) continue;
+    if (const std::uint32_t mask = HighTest<M>(high, offset, folded + p, r0)) {
+      const unsigned lane = LowestBit(mask);
+      terms = TermsOfLane(r0, lane);
+      return p + lane;
+    }
+    if (const std::uint32_t mask = HighTest<M>(high, offset, folded + p + 32, r1)) {
+      const unsigned lane = LowestBit(mask);
+      terms = TermsOfLane(r1, lane);
+      return p + 32 + lane;
+    }
+  }
+  // The rest, one vector at a time, lanes at `to` and beyond left out.
+  for (; p < to; p += 32) {
+    __m256i r = LowTest<M>(low, offset, folded + p);
+    std::uint32_t mask = HighTest<M>(high, offset, folded + p, r);
+    if (to - p < 32) mask &= (1u << (to - p)) - 1;
+    if (mask != 0) {
+      const unsigned lane = LowestBit(mask);
+      terms = TermsOfLane(r, lane);
+      return p + lane;
+    }
+  }
+  return to;
+}
+
+bool ProcessorHasAvx2() {
+#if defined(_MSC_VER) && !defined(__clang__)
+  int info[4];
+  __cpuid(info, 0);
+  if (info[0] < 7) return false;
+  __cpuid(info, 1);
+  const bool osxsave = (info[2] & (1 << 27)) != 0;
+  const bool avx = (info[2] & (1 << 28)) != 0;
+  // The system must save the YMM registers (XCR0 bits 1 and 2).
+  if (!osxsave || !avx || (_xgetbv(0) & 6) != 6) return false;
+  __cpuidex(info, 7, 0);
+  return (info[1] & (1 << 5)) != 0;
+#else
+  // Checks the system's support for the YMM registers as well.
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+#endif
+}
+
+#endif  // TIANTI_X86_64
+
+ScanPath BestScanPath() {
+#if TIANTI_X86_64
+  return ProcessorHasAvx2() ? ScanPath::kAvx2 : ScanPath::kSse2;
+#else
+  return ScanPath::kPortable;
+#endif
+}
+
+ScanPath& ActivePath() {
+  static ScanPath path = BestScanPath();
+  return path;
+}
+
 }  // namespace
+
+// ---- Term, AnyTerm -----------------------------------------------------------
 
 bool Term::MatchesAt(const char16_t* at) const {
   for (std::size_t j = 0; j < text_.size(); ++j) {
@@ -52,75 +298,124 @@ bool AnyTerm::FoundIn(std::u16string_view row) const {
   return false;
 }
 
-bool AnyTerm::MatchesAt(const char16_t* at, std::size_t room) const {
-  for (std::size_t k = 0; k < count_; ++k) {
-    const Term& t = *terms_[k];
-    if (t.size() <= room && t.MatchesAt(at)) return true;
+// ---- scan paths --------------------------------------------------------------
+
+bool ScanPathAvailable(ScanPath path) {
+  switch (path) {
+    case ScanPath::kPortable:
+      return true;
+    case ScanPath::kSse2:
+      return TIANTI_X86_64 != 0;
+    case ScanPath::kAvx2:
+#if TIANTI_X86_64
+      return ProcessorHasAvx2();
+#else
+      return false;
+#endif
   }
   return false;
 }
 
-void StartFilter::Add(const Term& term) {
+ScanPath ActiveScanPath() { return ActivePath(); }
+
+bool UseScanPath(ScanPath path) {
+  if (!ScanPathAvailable(path)) return false;
+  ActivePath() = path;
+  return true;
+}
+
+// ---- RowFinder ---------------------------------------------------------------
+
+void RowFinder::Add(const Term& term) {
   if (term.empty() || count_ == kMaxTerms) return;
-  const std::size_t k = count_++;
-  first_[k] = static_cast<std::uint16_t>(term.text().front() | 0x20);
-  last_[k] = static_cast<std::uint16_t>(term.text().back() | 0x20);
-  span_[k] = term.size() - 1;
-  if (term.size() > longest_) longest_ = term.size();
+  if (term.text().find(u'\n') != std::u16string_view::npos) return;
+  terms_[count_++] = term;
+  Replan();
 }
 
-bool StartFilter::HitAt(const char16_t* at, std::size_t room) const {
-  const auto c = static_cast<std::uint16_t>(at[0] | 0x20);
+// The probes spread evenly over the last reach + 1 characters of each term,
+// where reach is one less than the shortest term's length (at most
+// kMaxReach): the ends of search terms, model numbers mostly, tell rows apart
+// better than their beginnings, and probes far apart are more telling than
+// neighbours.
+void RowFinder::Replan() {
+  plan_ = Plan{};
+  shortest_ = 0;
+  if (count_ == 0) return;
+  shortest_ = terms_[0].size();
+  for (std::size_t k = 1; k < count_; ++k) shortest_ = std::min(shortest_, terms_[k].size());
+  plan_.terms = count_;
+  plan_.reach = std::min(shortest_ - 1, Plan::kMaxReach);
+  plan_.probes = std::min(Plan::kMaxProbes, plan_.reach + 1);
+  for (std::size_t j = 0; j < plan_.probes; ++j) {
+    plan_.offset[j] = plan_.probes == 1 ? 0 : j * plan_.reach / (plan_.probes - 1);
+  }
   for (std::size_t k = 0; k < count_; ++k) {
-    if (span_[k] < room && c == first_[k] && (at[span_[k]] | 0x20) == last_[k]) return true;
-  }
-  return false;
-}
-
-// N positions from `at`, every term fitting at each of them. Terms are taken
-// two at a time (an unused second entry never matches), in a plain loop on
-// 16-bit values that compilers vectorize without running out of registers.
-template <std::size_t N>
-bool StartFilter::HitIn(const char16_t* at) const {
-  std::uint16_t hit = 0;
-  for (std::size_t k = 0; k < count_; k += 2) {
-    const std::uint16_t first_a = first_[k], last_a = last_[k];
-    const std::uint16_t first_b = first_[k + 1], last_b = last_[k + 1];
-    const char16_t* const at_a = at + span_[k];
-    const char16_t* const at_b = at + span_[k + 1];
-    TIANTI_VECTOR_LOOP
-    for (std::size_t i = 0; i < N; ++i) {
-      const auto c = static_cast<std::uint16_t>(at[i] | 0x20);
-      const bool a = (c == first_a) & ((at_a[i] | 0x20) == last_a);
-      const bool b = (c == first_b) & ((at_b[i] | 0x20) == last_b);
-      hit = static_cast<std::uint16_t>(hit | a | b);
+    const std::u16string_view text = terms_[k].text();
+    plan_.anchor[k] = text.size() - 1 - plan_.reach;
+    for (std::size_t j = 0; j < plan_.probes; ++j) {
+      const unsigned char b = data::FoldUnit(text[plan_.anchor[k] + plan_.offset[j]]);
+      plan_.byte[k][j] = b;
+      plan_.low[j][b & 0x0F] = static_cast<unsigned char>(plan_.low[j][b & 0x0F] | (1u << k));
+      plan_.high[j][b >> 4] = static_cast<unsigned char>(plan_.high[j][b >> 4] | (1u << k));
     }
   }
-  return hit != 0;
 }
 
-std::size_t StartFilter::Next(const char16_t* text, std::size_t from, std::size_t end) const {
-  if (count_ == 0) return end;
-  // Positions before `roomy` have room for every term before `end`.
-  const std::size_t roomy = end >= longest_ ? end - longest_ + 1 : 0;
-  std::size_t pos = from;
-  while (pos < end) {
-    if (pos + kChunk <= roomy) {
-      if (HitIn<kChunk>(text + pos)) {
-        for (std::size_t part = pos; part < pos + kChunk; part += kPart) {
-          if (!HitIn<kPart>(text + part)) continue;
-          for (std::size_t i = part; i < part + kPart; ++i) {
-            if (HitAt(text + i, end - i)) return i;
-          }
-        }
+std::size_t RowFinder::NextCandidate(const unsigned char* folded, std::size_t from,
+                                     std::size_t to, unsigned& terms) const {
+  if (plan_.terms == 0 || from >= to) return to;
+#if TIANTI_X86_64
+  switch (ActivePath()) {
+    case ScanPath::kAvx2:
+      switch (plan_.probes) {
+        case 1: return NextAvx2<1>(plan_, folded, from, to, terms);
+        case 2: return NextAvx2<2>(plan_, folded, from, to, terms);
+        case 3: return NextAvx2<3>(plan_, folded, from, to, terms);
+        default: return NextAvx2<4>(plan_, folded, from, to, terms);
       }
-      pos += kChunk;
-      continue;
-    }
-    if (HitAt(text + pos, end - pos)) return pos;
-    ++pos;
+    case ScanPath::kSse2:
+      return NextSse2(plan_, folded, from, to, terms);
+    case ScanPath::kPortable:
+      break;
   }
-  return end;
+#endif
+  return NextPortable(plan_, folded, from, to, terms);
+}
+
+std::size_t RowFinder::Verified(const RowBlock& block, std::size_t p, unsigned terms,
+                                std::size_t lower, std::size_t none) const {
+  for (std::size_t k = 0; k < count_; ++k) {
+    // A term that would start before `lower` is not looked at.
+    if ((terms & (1u << k)) == 0 || p < lower + plan_.anchor[k]) continue;
+    const std::size_t s = p - plan_.anchor[k];
+    if (terms_[k].MatchesAt(block.text + s)) return s;
+  }
+  return none;
+}
+
+// Reports come in the order of the rows: a term that occurs in a row lies
+// within it (it holds no u'\n'), and is reported at its start plus its
+// anchor, which is less than its length, so before the row's u'\n' and so
+// before any term that starts in a later row. The first report that holds
+// up therefore lies in the first row that contains a term.
+int RowFinder::FirstMatch(const RowBlock& block, int first) const {
+  if (first >= block.rows || plan_.terms == 0) return block.rows;
+  if (shortest_ > static_cast<std::size_t>(block.longest)) return block.rows;
+  const std::size_t lower = block.start[first];
+  const std::size_t end = block.start[block.rows];
+  // A term of n characters that starts at s is reported at
+  // s + n - 1 - reach, and s + n <= end; so every report comes before `to`.
+  if (end <= lower + plan_.reach) return block.rows;
+  const std::size_t to = end - plan_.reach;
+  unsigned terms = 0;
+  for (std::size_t p = lower; (p = NextCandidate(block.folded, p, to, terms)) < to; ++p) {
+    const std::size_t s = Verified(block, p, terms, lower, end);
+    if (s == end) continue;
+    return static_cast<int>(std::upper_bound(block.start + first, block.start + block.rows + 1, s) -
+                            block.start) - 1;
+  }
+  return block.rows;
 }
 
 }  // namespace tianti::query

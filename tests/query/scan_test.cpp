@@ -1,12 +1,16 @@
 // The scan against a plain reference: every row upper-cased in full and
-// searched, on the real lists, with terms cut from the rows themselves.
+// searched, on the real lists, with terms cut from the rows themselves, on
+// every implementation of the row filter this processor has.
 #include <cstdint>
+#include <vector>
 
+#include "query/row_search.h"
 #include "tests/query/query_fixture.h"
 
 namespace tianti::testing {
 namespace {
 
+using query::ScanPath;
 using ui::Ctl;
 
 // A small deterministic generator, the same on every platform.
@@ -23,17 +27,51 @@ class Lcg {
 
 class ScanTest : public QueryTest {
  protected:
-  // A piece of a random row, its letters in random case, not only spaces.
+  ~ScanTest() override { query::UseScanPath(saved_); }
+
+  // The implementations to run each query with.
+  static std::vector<ScanPath> Paths() {
+    std::vector<ScanPath> paths;
+    for (ScanPath p : {ScanPath::kPortable, ScanPath::kSse2, ScanPath::kAvx2}) {
+      if (query::ScanPathAvailable(p)) paths.push_back(p);
+    }
+    return paths;
+  }
+
+  // A term typed by the user, not only spaces: mostly a piece of a row, its
+  // letters in random case; sometimes one character, a whole row, a piece
+  // across the end of a row into the next, or a piece with a NUL.
   std::u16string Piece(Lcg& rng) {
     std::u16string piece;
     while (query::Trim(piece).empty()) piece = AnyPiece(rng);
     return piece;
   }
   std::u16string AnyPiece(Lcg& rng) {
-    const std::u16string row(form.RankRows[1 + static_cast<int>(rng.Next(4734))]);
-    const std::size_t len = 1 + rng.Next(8);
-    const std::size_t at = rng.Next(static_cast<std::uint32_t>(row.size() - len + 1));
-    std::u16string piece = row.substr(at, len);
+    const int slot = 1 + static_cast<int>(rng.Next(4733));
+    const std::u16string row(form.RankRows[slot]);
+    std::u16string piece;
+    switch (rng.Next(8)) {
+      case 0:
+        piece = row.substr(rng.Next(static_cast<std::uint32_t>(row.size())), 1);
+        break;
+      case 1:
+        piece = row;
+        break;
+      case 2:  // the end of one row, a line break, the start of the next
+        piece = row.substr(row.size() - 1 - rng.Next(4)) + u"\n" +
+                std::u16string(form.RankRows[slot + 1]).substr(0, 1 + rng.Next(4));
+        break;
+      case 3:
+        piece = row.substr(rng.Next(40), 1 + rng.Next(5));
+        piece.insert(rng.Next(static_cast<std::uint32_t>(piece.size() + 1)), 1, u'\0');
+        break;
+      default: {
+        const std::size_t len = 1 + rng.Next(12);
+        const std::size_t at = rng.Next(static_cast<std::uint32_t>(row.size() - len + 1));
+        piece = row.substr(at, len);
+        break;
+      }
+    }
     for (char16_t& c : piece) {
       if (c >= u'A' && c <= u'Z' && rng.Next(2)) c = static_cast<char16_t>(c + 0x20);
       if (c >= u'a' && c <= u'z' && rng.Next(2)) c = static_cast<char16_t>(c - 0x20);
@@ -51,28 +89,50 @@ class ScanTest : public QueryTest {
     for (std::size_t i = 0; i < got.size(); ++i) ASSERT_EQ(got[i], want[i]) << i;
     ASSERT_EQ(ui.messages().size(), want.size() > 30 ? 1u : 0u);
   }
+
+ private:
+  ScanPath saved_ = query::ActiveScanPath();
 };
 
 TEST_F(ScanTest, RandomTermsAgreeWithThePlainSearch) {
   Lcg rng;
   const std::pair<Ctl, char16_t> scopes[] = {
       {Ctl::Option1, u'A'}, {Ctl::Option2, u'G'}, {Ctl::Option3, u'C'}};
-  for (int round = 0; round < 150; ++round) {
-    const auto& [option, excluded] = scopes[round % 3];
-    Terms t;
-    t.main = Piece(rng);
-    switch (round % 5) {
-      case 0: break;                                   // a
-      case 1: t.also = Piece(rng); break;              // b
-      case 2: t.or1 = Piece(rng); break;               // c
-      case 3: t.or1 = Piece(rng); t.or2 = Piece(rng); break;  // d
-      default:                                         // e
-        t.or1 = Piece(rng);
-        t.or2 = Piece(rng);
-        t.or3 = Piece(rng);
-        break;
+  for (ScanPath path : Paths()) {
+    ASSERT_TRUE(query::UseScanPath(path));
+    for (int round = 0; round < 150; ++round) {
+      const auto& [option, excluded] = scopes[round % 3];
+      Terms t;
+      t.main = Piece(rng);
+      switch (round % 5) {
+        case 0: break;                                   // a
+        case 1: t.also = Piece(rng); break;              // b
+        case 2: t.or1 = Piece(rng); break;               // c
+        case 3: t.or1 = Piece(rng); t.or2 = Piece(rng); break;  // d
+        default:                                         // e
+          t.or1 = Piece(rng);
+          t.or2 = Piece(rng);
+          t.or3 = Piece(rng);
+          break;
+      }
+      SCOPED_TRACE(static_cast<int>(path));
+      Check(t, option, excluded);
     }
-    Check(t, option, excluded);
+  }
+}
+
+// Rule e with nothing found: the scan visits every slot on every path.
+TEST_F(ScanTest, NothingFoundVisitsEverySlot) {
+  const Terms t{u"geforce rtx 9090", u"", u"radeon rx 9990", u"core i11", u"ryzen 13"};
+  for (ScanPath path : Paths()) {
+    ASSERT_TRUE(query::UseScanPath(path));
+    for (Ctl option : {Ctl::Option1, Ctl::Option2, Ctl::Option3}) {
+      ui.ClearMessages();
+      Query(t, option);
+      EXPECT_TRUE(Rows().empty());
+      EXPECT_EQ(form.ScanIndex, 4737);
+      EXPECT_TRUE(ui.messages().empty());
+    }
   }
 }
 
