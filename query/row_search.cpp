@@ -61,40 +61,86 @@ unsigned TermsAt(const Plan& plan, const unsigned char* at) {
 
 // ---- portable filter ---------------------------------------------------------
 
-// Whether some term has its first and last probe in place at one of the
-// kChunk positions from `at`: a plain loop without early exit, which
-// compilers turn into vector code where they can.
-constexpr std::size_t kChunk = 32;
+// GCC unrolls fixed-count vector loops completely at -O3 and then runs out
+// of registers; one loop body per vector is faster.
+#if defined(__GNUC__) && !defined(__clang__)
+#define TIANTI_VECTOR_LOOP _Pragma("GCC unroll 1")
+#else
+#define TIANTI_VECTOR_LOOP
+#endif
 
-bool AnyInChunk(const Plan& plan, const unsigned char* at) {
-  const std::size_t last = plan.probes - 1;
-  const unsigned char* const at_last = at + plan.offset[last];
-  unsigned hit = 0;
-  for (std::size_t k = 0; k < plan.terms; ++k) {
-    const unsigned char first_byte = plan.byte[k][0];
-    const unsigned char last_byte = plan.byte[k][last];
-    for (std::size_t i = 0; i < kChunk; ++i) {
-      hit |= static_cast<unsigned>(at[i] == first_byte) & static_cast<unsigned>(at_last[i] == last_byte);
+// The two screen probes of every term, for the portable filter; a plan with
+// fewer than four terms repeats its first term.
+struct Screen {
+  std::size_t offset[RowFinder::kMaxTerms][2];
+  unsigned char byte[RowFinder::kMaxTerms][2];
+
+  explicit Screen(const Plan& plan) {
+    for (std::size_t k = 0; k < RowFinder::kMaxTerms; ++k) {
+      const std::size_t from = k < plan.terms ? k : 0;
+      for (std::size_t s = 0; s < 2; ++s) {
+        offset[k][s] = plan.offset[plan.screen[from][s]];
+        byte[k][s] = plan.byte[from][plan.screen[from][s]];
+      }
     }
   }
-  return hit != 0;
-}
+
+  // Whether some term has both screen probes in place at one of the N
+  // positions from `at`: one plain loop on bytes without early exit, which
+  // compilers turn into vector code where they can.
+  template <std::size_t N>
+  bool AnyIn(const unsigned char* at) const {
+    const unsigned char* const a0 = at + offset[0][0];
+    const unsigned char* const a1 = at + offset[0][1];
+    const unsigned char* const b0 = at + offset[1][0];
+    const unsigned char* const b1 = at + offset[1][1];
+    const unsigned char* const c0 = at + offset[2][0];
+    const unsigned char* const c1 = at + offset[2][1];
+    const unsigned char* const d0 = at + offset[3][0];
+    const unsigned char* const d1 = at + offset[3][1];
+    unsigned char hit = 0;
+    TIANTI_VECTOR_LOOP
+    for (std::size_t i = 0; i < N; ++i) {
+      hit = static_cast<unsigned char>(
+          hit | ((a0[i] == byte[0][0]) & (a1[i] == byte[0][1])) |
+          ((b0[i] == byte[1][0]) & (b1[i] == byte[1][1])) |
+          ((c0[i] == byte[2][0]) & (c1[i] == byte[2][1])) |
+          ((d0[i] == byte[3][0]) & (d1[i] == byte[3][1])));
+    }
+    return hit != 0;
+  }
+};
+
+// A chunk with a hit is narrowed down kPart positions at a time, and only
+// such a part is tested one position after the other, with every probe.
+constexpr std::size_t kChunk = 64;
+constexpr std::size_t kPart = 8;
 
 std::size_t NextPortable(const Plan& plan, const unsigned char* folded, std::size_t from,
                          std::size_t to, unsigned& terms) {
+  const Screen screen(plan);
   std::size_t p = from;
   while (p < to) {
-    if (to - p >= kChunk && !AnyInChunk(plan, folded + p)) {
+    if (to - p >= kChunk) {
+      if (screen.AnyIn<kChunk>(folded + p)) {
+        for (std::size_t part = p; part < p + kChunk; part += kPart) {
+          if (!screen.AnyIn<kPart>(folded + part)) continue;
+          for (std::size_t i = part; i < part + kPart; ++i) {
+            if (const unsigned found = TermsAt(plan, folded + i)) {
+              terms = found;
+              return i;
+            }
+          }
+        }
+      }
       p += kChunk;
       continue;
     }
-    const std::size_t stop = std::min(to, p + kChunk);
-    for (; p < stop; ++p) {
-      if (const unsigned found = TermsAt(plan, folded + p)) {
-        terms = found;
-        return p;
-      }
+    if (const unsigned found = TermsAt(plan, folded + p)) {
+      terms = found;
+      return p;
     }
+    ++p;
   }
   return to;
 }
@@ -103,28 +149,44 @@ std::size_t NextPortable(const Plan& plan, const unsigned char* folded, std::siz
 
 // ---- SSE2 filter -------------------------------------------------------------
 
-// 16 positions at a time: every probe byte of every term compared.
+// 16 positions at a time: the two screen probes of every term compared, and
+// only where one term has both in place, every probe of every term.
 std::size_t NextSse2(const Plan& plan, const unsigned char* folded, std::size_t from,
                      std::size_t to, unsigned& terms) {
   __m128i want[RowFinder::kMaxTerms][Plan::kMaxProbes];
   __m128i bit[RowFinder::kMaxTerms];
+  std::size_t screen_offset[RowFinder::kMaxTerms][2];
+  __m128i screen_want[RowFinder::kMaxTerms][2];
   for (std::size_t k = 0; k < plan.terms; ++k) {
     for (std::size_t j = 0; j < plan.probes; ++j) {
       want[k][j] = _mm_set1_epi8(static_cast<char>(plan.byte[k][j]));
     }
     bit[k] = _mm_set1_epi8(static_cast<char>(1u << k));
+    for (std::size_t s = 0; s < 2; ++s) {
+      screen_offset[k][s] = plan.offset[plan.screen[k][s]];
+      screen_want[k][s] = _mm_set1_epi8(static_cast<char>(plan.byte[k][plan.screen[k][s]]));
+    }
   }
   const __m128i zero = _mm_setzero_si128();
   for (std::size_t p = from; p < to; p += 16) {
-    __m128i at[Plan::kMaxProbes] = {};
+    const unsigned char* const at = folded + p;
+    __m128i screened = zero;
+    for (std::size_t k = 0; k < plan.terms; ++k) {
+      const __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + screen_offset[k][0]));
+      const __m128i b2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + screen_offset[k][1]));
+      screened = _mm_or_si128(screened, _mm_and_si128(_mm_cmpeq_epi8(b1, screen_want[k][0]),
+                                                      _mm_cmpeq_epi8(b2, screen_want[k][1])));
+    }
+    if (_mm_movemask_epi8(screened) == 0) continue;
+    __m128i probe[Plan::kMaxProbes] = {};
     for (std::size_t j = 0; j < plan.probes; ++j) {
-      at[j] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(folded + p + plan.offset[j]));
+      probe[j] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + plan.offset[j]));
     }
     __m128i found = zero;
     for (std::size_t k = 0; k < plan.terms; ++k) {
-      __m128i all = _mm_cmpeq_epi8(at[0], want[k][0]);
+      __m128i all = _mm_cmpeq_epi8(probe[0], want[k][0]);
       for (std::size_t j = 1; j < plan.probes; ++j) {
-        all = _mm_and_si128(all, _mm_cmpeq_epi8(at[j], want[k][j]));
+        all = _mm_and_si128(all, _mm_cmpeq_epi8(probe[j], want[k][j]));
       }
       found = _mm_or_si128(found, _mm_and_si128(all, bit[k]));
     }
@@ -163,15 +225,18 @@ TIANTI_TARGET_AVX2 inline __m256i LowTest(const __m256i* low, const std::size_t*
 }
 
 // The lanes at which `r`, a LowTest result for `at`, holds up under the high
-// four bits too, as a bit mask; the terms of each lane are left in `r`.
+// four bits too, as a bit mask; the terms of each lane are left in `r`. The
+// tables are read from the plan here, to leave the registers to LowTest.
 template <std::size_t M>
-TIANTI_TARGET_AVX2 inline std::uint32_t HighTest(const __m256i* high, const std::size_t* offset,
+TIANTI_TARGET_AVX2 inline std::uint32_t HighTest(const Plan& plan, const std::size_t* offset,
                                                  const unsigned char* at, __m256i& r) {
   const __m256i nibble = _mm256_set1_epi8(0x0F);
   for (std::size_t j = 0; j < M; ++j) {
+    const __m256i high = _mm256_broadcastsi128_si256(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(plan.high[j].data())));
     const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + offset[j]));
     const __m256i top = _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble);
-    r = _mm256_and_si256(r, _mm256_shuffle_epi8(high[j], top));
+    r = _mm256_and_si256(r, _mm256_shuffle_epi8(high, top));
   }
   return ~static_cast<std::uint32_t>(
       _mm256_movemask_epi8(_mm256_cmpeq_epi8(r, _mm256_setzero_si256())));
@@ -187,13 +252,10 @@ template <std::size_t M>
 TIANTI_TARGET_AVX2 std::size_t NextAvx2(const Plan& plan, const unsigned char* folded,
                                         std::size_t from, std::size_t to, unsigned& terms) {
   __m256i low[M];
-  __m256i high[M];
   std::size_t offset[M];
   for (std::size_t j = 0; j < M; ++j) {
     low[j] = _mm256_broadcastsi128_si256(
         _mm_loadu_si128(reinterpret_cast<const __m128i*>(plan.low[j].data())));
-    high[j] = _mm256_broadcastsi128_si256(
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(plan.high[j].data())));
     offset[j] = plan.offset[j];
   }
   std::size_t p = from;
@@ -203,12 +265,12 @@ TIANTI_TARGET_AVX2 std::size_t NextAvx2(const Plan& plan, const unsigned char* f
     __m256i r1 = LowTest<M>(low, offset, folded + p + 32);
     const __m256i any = _mm256_or_si256(r0, r1);
     if (_mm256_testz_si256(any, any)) continue;
-    if (const std::uint32_t mask = HighTest<M>(high, offset, folded + p, r0)) {
+    if (const std::uint32_t mask = HighTest<M>(plan, offset, folded + p, r0)) {
       const unsigned lane = LowestBit(mask);
       terms = TermsOfLane(r0, lane);
       return p + lane;
     }
-    if (const std::uint32_t mask = HighTest<M>(high, offset, folded + p + 32, r1)) {
+    if (const std::uint32_t mask = HighTest<M>(plan, offset, folded + p + 32, r1)) {
       const unsigned lane = LowestBit(mask);
       terms = TermsOfLane(r1, lane);
       return p + 32 + lane;
@@ -217,7 +279,7 @@ TIANTI_TARGET_AVX2 std::size_t NextAvx2(const Plan& plan, const unsigned char* f
   // The rest, one vector at a time, lanes at `to` and beyond left out.
   for (; p < to; p += 32) {
     __m256i r = LowTest<M>(low, offset, folded + p);
-    std::uint32_t mask = HighTest<M>(high, offset, folded + p, r);
+    std::uint32_t mask = HighTest<M>(plan, offset, folded + p, r);
     if (to - p < 32) mask &= (1u << (to - p)) - 1;
     if (mask != 0) {
       const unsigned lane = LowestBit(mask);
@@ -359,6 +421,24 @@ void RowFinder::Replan() {
       plan_.low[j][b & 0x0F] = static_cast<unsigned char>(plan_.low[j][b & 0x0F] | (1u << k));
       plan_.high[j][b >> 4] = static_cast<unsigned char>(plan_.high[j][b >> 4] | (1u << k));
     }
+    // The screen: the pair of probes with the least common bytes, the pair
+    // farther apart when that is a tie.
+    auto commonness = [](unsigned char b) {
+      return b == ' ' ? 3 : b == '|' ? 2 : b >= '0' && b <= '9' ? 1 : 0;
+    };
+    std::array<std::size_t, 2> best{0, plan_.probes - 1};
+    int best_score = 1 << 30;
+    for (std::size_t i = 0; i < plan_.probes; ++i) {
+      for (std::size_t j = i + 1; j < plan_.probes; ++j) {
+        const int score = 2 * (commonness(plan_.byte[k][i]) + commonness(plan_.byte[k][j])) -
+                          static_cast<int>(plan_.offset[j] - plan_.offset[i]);
+        if (score < best_score) {
+          best_score = score;
+          best = {i, j};
+        }
+      }
+    }
+    plan_.screen[k] = best;
   }
 }
 

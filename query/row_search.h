@@ -120,6 +120,11 @@ class RowFinder {
     // are the bits of low[j][n] (high[j][n]).
     std::array<std::array<unsigned char, 16>, kMaxProbes> low{};
     std::array<std::array<unsigned char, 16>, kMaxProbes> high{};
+    // The two probes of each term that the SSE2 and portable filters test
+    // first, before all of them: the two least likely to be in place by
+    // themselves, going by their bytes (a space is the most common byte of
+    // the rows, then the bar, then the digits).
+    std::array<std::array<std::size_t, 2>, kMaxTerms> screen{};
   };
   const Plan& plan() const { return plan_; }
 
