@@ -2,9 +2,15 @@
 //
 // The worst query is rule e (the main term and three OR terms) with no match,
 // so the scan visits every one of the 4736 slots. It runs through the real
-// Form1 with the in-memory services, exactly as a press of Query does. The
-// yardstick is memchr over the UTF-16 text of both lists as bytes, looking
-// for a byte value that does not occur in it, so it too reads everything.
+// Form1 with the in-memory services, exactly as a press of Query does, with
+// the row filter this processor gets (BM_WorstQuery) and with each filter
+// implementation it has (BM_WorstQueryOn/path:N, labelled). The yardstick is
+// memchr over the UTF-16 text of both lists as bytes, looking for a byte
+// value that does not occur in it, so it too reads everything.
+//
+// At the end of the run the ratio of the worst query to memchr is printed
+// from the medians; tools/bench-report.sh reads the same figures from the
+// JSON output (--benchmark_out).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -17,6 +23,7 @@
 
 #include "app/form1.h"
 #include "data/ranking_rows.h"
+#include "query/row_search.h"
 #include "ui/memory_services.h"
 
 namespace {
@@ -37,7 +44,7 @@ struct Setup {
   }
 };
 
-void BM_WorstQuery(benchmark::State& state) {
+void RunWorstQuery(benchmark::State& state) {
   Setup s;
   for (auto _ : state) {
     s.form.Command2_Click();
@@ -52,7 +59,28 @@ void BM_WorstQuery(benchmark::State& state) {
                            tianti::data::kGpuRows.start[tianti::data::kGpuRows.count]) *
                           2);
 }
+
+void BM_WorstQuery(benchmark::State& state) { RunWorstQuery(state); }
 BENCHMARK(BM_WorstQuery);
+
+void BM_WorstQueryOn(benchmark::State& state) {
+  using tianti::query::ScanPath;
+  const ScanPath path = static_cast<ScanPath>(state.range(0));
+  const char* const names[] = {"portable", "SSE2", "AVX2"};
+  state.SetLabel(names[state.range(0)]);
+  const ScanPath saved = tianti::query::ActiveScanPath();
+  if (!tianti::query::UseScanPath(path)) {
+    state.SkipWithError("this filter is not available on this processor");
+    return;
+  }
+  RunWorstQuery(state);
+  tianti::query::UseScanPath(saved);
+}
+BENCHMARK(BM_WorstQueryOn)
+    ->ArgName("path")
+    ->Arg(static_cast<int>(tianti::query::ScanPath::kPortable))
+    ->Arg(static_cast<int>(tianti::query::ScanPath::kSse2))
+    ->Arg(static_cast<int>(tianti::query::ScanPath::kAvx2));
 
 void BM_Memchr(benchmark::State& state) {
   const tianti::data::RowList* lists[] = {&tianti::data::kCpuRows, &tianti::data::kGpuRows};
@@ -127,7 +155,9 @@ int main(int argc, char** argv) {
   const double query = reporter.Median("BM_WorstQuery");
   const double scan = reporter.Median("BM_Memchr");
   if (query > 0 && scan > 0) {
-    std::printf("worst query %.0f ns, memchr %.0f ns, ratio %.1f\n", query, scan, query / scan);
+    const char* const names[] = {"portable", "SSE2", "AVX2"};
+    std::printf("worst query %.0f ns (%s filter), memchr %.0f ns, ratio %.1f\n", query,
+                names[static_cast<int>(tianti::query::ActiveScanPath())], scan, query / scan);
   }
   return 0;
 }

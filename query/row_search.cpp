@@ -24,6 +24,12 @@
 #define TIANTI_TARGET_AVX2
 #endif
 
+#if defined(_MSC_VER) && !defined(__clang__)
+#define TIANTI_NOINLINE __declspec(noinline)
+#else
+#define TIANTI_NOINLINE __attribute__((noinline))
+#endif
+
 namespace tianti::query {
 
 static_assert(data::kFoldedPadding >= kScanOverread, "the compiled rows are padded for the scan");
@@ -212,80 +218,75 @@ std::size_t NextSse2(const Plan& plan, const unsigned char* folded, std::size_t 
 // looked up by the high four bits as well, which makes the test exact.
 
 template <std::size_t M>
-TIANTI_TARGET_AVX2 inline __m256i LowTest(const __m256i* low, const std::size_t* offset,
-                                          const unsigned char* at) {
+TIANTI_TARGET_AVX2 inline __m256i LowTest(const __m256i* low, const unsigned char* const* probe,
+                                          std::size_t p) {
   __m256i r = _mm256_shuffle_epi8(
-      low[0], _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + offset[0])));
+      low[0], _mm256_loadu_si256(reinterpret_cast<const __m256i*>(probe[0] + p)));
   for (std::size_t j = 1; j < M; ++j) {
     r = _mm256_and_si256(
         r, _mm256_shuffle_epi8(
-               low[j], _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + offset[j]))));
+               low[j], _mm256_loadu_si256(reinterpret_cast<const __m256i*>(probe[j] + p))));
   }
   return r;
 }
 
-// The lanes at which `r`, a LowTest result for `at`, holds up under the high
-// four bits too, as a bit mask; the terms of each lane are left in `r`. The
-// tables are read from the plan here, to leave the registers to LowTest.
+// The first of the `count` (at most 32) positions from `at` at which the plan
+// reports a term, by low and high four bits, and its terms; -1 if there is
+// none. Kept out of line: NextAvx2 calls it only for the few vectors that
+// pass the low test, and its registers stay free for that test.
 template <std::size_t M>
-TIANTI_TARGET_AVX2 inline std::uint32_t HighTest(const Plan& plan, const std::size_t* offset,
-                                                 const unsigned char* at, __m256i& r) {
+TIANTI_TARGET_AVX2 TIANTI_NOINLINE int ExactLane(const Plan& plan, const unsigned char* at,
+                                                 std::size_t count, unsigned& terms) {
   const __m256i nibble = _mm256_set1_epi8(0x0F);
+  __m256i r = _mm256_set1_epi8(static_cast<char>(0xFF));
   for (std::size_t j = 0; j < M; ++j) {
+    const __m256i low = _mm256_broadcastsi128_si256(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(plan.low[j].data())));
     const __m256i high = _mm256_broadcastsi128_si256(
         _mm_loadu_si128(reinterpret_cast<const __m128i*>(plan.high[j].data())));
-    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + offset[j]));
+    const __m256i bytes =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + plan.offset[j]));
     const __m256i top = _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble);
-    r = _mm256_and_si256(r, _mm256_shuffle_epi8(high, top));
+    r = _mm256_and_si256(r, _mm256_and_si256(_mm256_shuffle_epi8(low, bytes),
+                                             _mm256_shuffle_epi8(high, top)));
   }
-  return ~static_cast<std::uint32_t>(
+  std::uint32_t mask = ~static_cast<std::uint32_t>(
       _mm256_movemask_epi8(_mm256_cmpeq_epi8(r, _mm256_setzero_si256())));
-}
-
-TIANTI_TARGET_AVX2 inline unsigned TermsOfLane(__m256i r, unsigned lane) {
+  if (count < 32) mask &= (1u << count) - 1;
+  if (mask == 0) return -1;
+  const unsigned lane = LowestBit(mask);
   alignas(32) unsigned char lanes[32];
   _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), r);
-  return lanes[lane];
+  terms = lanes[lane];
+  return static_cast<int>(lane);
 }
 
 template <std::size_t M>
 TIANTI_TARGET_AVX2 std::size_t NextAvx2(const Plan& plan, const unsigned char* folded,
                                         std::size_t from, std::size_t to, unsigned& terms) {
   __m256i low[M];
-  std::size_t offset[M];
+  const unsigned char* probe[M];  // probe[j][p] is the byte of probe j for position p
   for (std::size_t j = 0; j < M; ++j) {
     low[j] = _mm256_broadcastsi128_si256(
         _mm_loadu_si128(reinterpret_cast<const __m128i*>(plan.low[j].data())));
-    offset[j] = plan.offset[j];
+    probe[j] = folded + plan.offset[j];
   }
   std::size_t p = from;
   // Two vectors per step while 64 positions remain.
   for (; to - p >= 64; p += 64) {
-    __m256i r0 = LowTest<M>(low, offset, folded + p);
-    __m256i r1 = LowTest<M>(low, offset, folded + p + 32);
+    __m256i r0 = LowTest<M>(low, probe, p);
+    __m256i r1 = LowTest<M>(low, probe, p + 32);
     const __m256i any = _mm256_or_si256(r0, r1);
     if (_mm256_testz_si256(any, any)) continue;
-    if (const std::uint32_t mask = HighTest<M>(plan, offset, folded + p, r0)) {
-      const unsigned lane = LowestBit(mask);
-      terms = TermsOfLane(r0, lane);
-      return p + lane;
-    }
-    if (const std::uint32_t mask = HighTest<M>(plan, offset, folded + p + 32, r1)) {
-      const unsigned lane = LowestBit(mask);
-      terms = TermsOfLane(r1, lane);
-      return p + 32 + lane;
+    for (std::size_t half = p; half < p + 64; half += 32) {
+      const int lane = ExactLane<M>(plan, folded + half, 32, terms);
+      if (lane >= 0) return half + static_cast<std::size_t>(lane);
     }
   }
   // The rest, one vector at a time, lanes at `to` and beyond left out.
   for (; p < to; p += 32) {
-    __m256i r = LowTest<M>(low, offset, folded + p);
-    std::uint32_t mask = HighTest<M>(plan, offset, folded + p, r);
-    if (to - p < 32) mask &= (1u << (to - p)) - 1;
-    if (mask != 0) {
-      const unsigned lane = LowestBit(mask);
-      terms = TermsOfLane(r, lane);
-      return p + lane;
-    }
+    const int lane = ExactLane<M>(plan, folded + p, to - p, terms);
+    if (lane >= 0) return p + static_cast<std::size_t>(lane);
   }
   return to;
 }
