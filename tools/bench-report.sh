@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# tools/bench-report.sh [--build DIR] [--quick] [--strict]
+#
+# Speed report: each line sets a figure of the program beside a yardstick
+# measured in the same run, with their ratio and the goal for the ratio.
+#
+#   core  the worst query (rule e, nothing found, scope ALL, so every slot is
+#         scanned) in the query core, against one memchr pass over the same
+#         row bytes; tianti-bench, medians of interleaved repetitions.
+#   cli   tianti-cli as a whole process against grep -F -i over data/*.txt,
+#         for the same term: one found in many rows and one found in none;
+#         hyperfine, medians.
+#
+# Builds the native preset first if needed: the build directory is --build
+# DIR, else TIANTI_BUILD_DIR, else build/native (the preset's); TIANTI_JOBS
+# sets the build jobs (default 2). --quick takes fewer samples, for a smoke
+# run; --strict makes the exit status 1 when a ratio misses its goal. The raw
+# measurements (Google Benchmark and hyperfine JSON) are kept in the
+# directory named by TIANTI_REPORT_DIR, if set.
+#
+# Adding a line: write a function that prints two times in nanoseconds, the
+# figure's and the yardstick's, and register it with add_line (see the end of
+# this file); it can use $build, $samples and $raw (a directory for its raw
+# output).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+build=${TIANTI_BUILD_DIR:-$root/build/native}
+quick=0
+strict=0
+while [ $# -gt 0 ]; do
+  case $1 in
+    --build) build=${2:?--build needs a directory}; shift 2 ;;
+    --build=*) build=${1#--build=}; shift ;;
+    --quick) quick=1; shift ;;
+    --strict) strict=1; shift ;;
+    -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
+    *) echo "usage: tools/bench-report.sh [--build DIR] [--quick] [--strict]" >&2; exit 2 ;;
+  esac
+done
+case $build in /*) ;; *) build=$root/$build ;; esac
+
+for tool in cmake hyperfine python3 grep; do
+  command -v "$tool" >/dev/null || { echo "bench-report: $tool is missing (tools/install-deps.sh)" >&2; exit 1; }
+done
+
+# ---- build -------------------------------------------------------------------
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake --preset native -B "$build" >/dev/null
+fi
+build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
+if [ "$build_type" != Release ]; then
+  echo "bench-report: $build is a ${build_type:-default} build; figures are meant for Release" >&2
+fi
+cmake --build "$build" -j "${TIANTI_JOBS:-2}" --target tianti-bench tianti-cli >/dev/null
+
+if [ -n "${TIANTI_REPORT_DIR:-}" ]; then
+  raw=$TIANTI_REPORT_DIR
+  mkdir -p "$raw"
+else
+  raw=$(mktemp -d)
+  trap 'rm -rf "$raw"' EXIT
+fi
+if [ $quick = 1 ]; then samples=5; else samples=30; fi
+export LC_ALL=C.UTF-8
+
+# Prints the median of a JSON file's entry: json_median FILE KIND NAME, where
+# KIND is "gbench" (NAME is the benchmark's run name; nanoseconds) or
+# "hyperfine" (NAME is the index of the command; seconds, printed as ns).
+json_median() {
+  python3 - "$@" <<'EOF'
+import json, sys
+path, kind, name = sys.argv[1:4]
+data = json.load(open(path))
+if kind == "gbench":
+    scale = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}
+    for b in data["benchmarks"]:
+        if b.get("run_name") == name and b.get("aggregate_name") == "median":
+            print(b["real_time"] * scale[b["time_unit"]])
+            break
+    else:
+        sys.exit("no median of " + name + " in " + path)
+else:
+    print(data["results"][int(name)]["median"] * 1e9)
+EOF
+}
+
+# ---- the lines -----------------------------------------------------------------
+labels=() yardsticks=() goals=() functions=()
+
+# add_line LABEL YARDSTICK GOAL FUNCTION: GOAL is the largest ratio allowed.
+add_line() {
+  labels+=("$1") yardsticks+=("$2") goals+=("$3") functions+=("$4")
+}
+
+core_worst_query() {
+  "$build/bench/tianti-bench" --benchmark_filter='^BM_(WorstQuery|Memchr)$' \
+    --benchmark_repetitions="$samples" --benchmark_enable_random_interleaving=true \
+    --benchmark_min_time=0.05 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$raw/core.json" --benchmark_out_format=json --benchmark_color=false \
+    >"$raw/core.txt" 2>"$raw/core.err"
+  echo "$(json_median "$raw/core.json" gbench BM_WorstQuery)" \
+       "$(json_median "$raw/core.json" gbench BM_Memchr)"
+}
+
+# cli_against_grep TERM: tianti-cli TERM, and grep -F -i TERM over the lists.
+cli_against_grep() {
+  local json=$raw/cli-$1.json
+  hyperfine -N --ignore-failure --warmup 20 --runs $((samples * 10)) --export-json "$json" \
+    "$build/cli/tianti-cli $1" "grep -F -i $1 data/cpu.txt data/gpu.txt" >/dev/null 2>&1
+  echo "$(json_median "$json" hyperfine 0)" "$(json_median "$json" hyperfine 1)"
+}
+cli_ryzen() { cli_against_grep ryzen; }
+cli_nothing() { cli_against_grep nosuchdevice; }
+
+add_line "worst query in the core (rule e, nothing found)" "memchr over the same row bytes" 3 core_worst_query
+add_line "tianti-cli ryzen, whole process" "grep -F -i ryzen data/*.txt" 1.5 cli_ryzen
+add_line "tianti-cli nosuchdevice, whole process" "grep -F -i nosuchdevice data/*.txt" 1.5 cli_nothing
+
+# ---- the report ----------------------------------------------------------------
+# A time in nanoseconds, in the unit that suits it.
+human() {
+  awk -v t="$1" 'BEGIN {
+    if (t < 1e3) printf "%.0f ns", t; else if (t < 1e6) printf "%.1f us", t / 1e3;
+    else if (t < 1e9) printf "%.2f ms", t / 1e6; else printf "%.2f s", t / 1e9 }'
+}
+
+cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo 2>/dev/null | head -n 1)
+echo "tianti speed report, $(date -u '+%Y-%m-%d %H:%M UTC'), ${cpu:-unknown processor}, $(nproc) processors"
+echo "build: $build ($build_type)"
+printf '%-50s %10s   %-38s %10s %8s %8s\n' "figure" "measured" "yardstick" "measured" "ratio" "goal"
+missed=0
+for i in "${!labels[@]}"; do
+  read -r measured yardstick < <("${functions[$i]}")
+  ratio=$(awk -v a="$measured" -v b="$yardstick" 'BEGIN { printf "%.2f", a / b }')
+  verdict=$(awk -v r="$ratio" -v g="${goals[$i]}" 'BEGIN { print (r <= g) ? "met" : "MISSED" }')
+  [ "$verdict" = met ] || missed=1
+  printf '%-50s %10s   %-38s %10s %7sx %7s %s\n' "${labels[$i]}" "$(human "$measured")" \
+    "${yardsticks[$i]}" "$(human "$yardstick")" "$ratio" "<=${goals[$i]}x" "$verdict"
+done
+if [ -f "$raw/core.txt" ]; then
+  sed -e 's/\x1b\[[0-9;]*m//g' "$raw/core.txt" |
+    sed -n 's/^worst query .*(\(.*\) filter).*/row filter in use: \1/p'
+
+fi
+if [ $strict = 1 ] && [ $missed = 1 ]; then exit 1; fi
+exit 0
