@@ -3,7 +3,7 @@
 # Debian 12. Does nothing when everything is already there.
 set -euo pipefail
 pkgs=(
-  cmake ninja-build g++ make
+  cmake ninja-build g++ make clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-zenhei

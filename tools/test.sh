@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test:
-# the native suite, the same suite under AddressSanitizer/UBSan, and the
-# Windows programs' tests under Wine in a private Xvfb display.
+# the native suite, the same suite under AddressSanitizer/UBSan, a minute of
+# each fuzz target, and the Windows programs' tests under Wine in a private
+# Xvfb display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -14,6 +15,10 @@ ctest --preset native
 cmake --preset native-asan
 cmake --build --preset native-asan -j "$jobs"
 ctest --preset native-asan
+
+# Each libFuzzer target for a minute from its seed corpus (clang, the
+# sanitizers); a crash or a failed check fails the run.
+tools/fuzz.sh 60
 
 cmake --preset windows
 cmake --build --preset windows -j "$jobs"
