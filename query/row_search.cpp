@@ -8,16 +8,17 @@
 #define TIANTI_X86_64 1
 #include <emmintrin.h>
 #include <immintrin.h>
-#if defined(_MSC_VER) && !defined(__clang__)
-#include <intrin.h>
-#endif
 #else
 #define TIANTI_X86_64 0
 #endif
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <intrin.h>
+#endif
 
-// The AVX2 filter is compiled for AVX2 on its own, the rest of the program
-// for the baseline; it runs only where the processor has AVX2. MSVC compiles
-// AVX2 intrinsics without a target.
+// The functions of the AVX2 filter are compiled for AVX2, everything else
+// for the baseline, and they run only where the processor has AVX2 (no
+// inline function of a header is compiled for AVX2, so none can leak out).
+// MSVC compiles AVX2 intrinsics without a target.
 #if TIANTI_X86_64 && (defined(__GNUC__) || defined(__clang__))
 #define TIANTI_TARGET_AVX2 __attribute__((target("avx2")))
 #else
