@@ -19,9 +19,11 @@
 # directory named by TIANTI_REPORT_DIR, if set.
 #
 # Adding a line: write a function that prints two times in nanoseconds, the
-# figure's and the yardstick's, and register it with add_line (see the end of
-# this file); it can use $build, $samples and $raw (a directory for its raw
-# output).
+# figure's and the yardstick's, and register it with add_line (under "the
+# lines" below); it can use $build, $samples and $raw (a directory for its
+# raw output).
+# The measuring functions are called through add_line's table:
+# shellcheck disable=SC2317
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -35,7 +37,7 @@ while [ $# -gt 0 ]; do
     --build=*) build=${1#--build=}; shift ;;
     --quick) quick=1; shift ;;
     --strict) strict=1; shift ;;
-    -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,/^# The measuring functions/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
     *) echo "usage: tools/bench-report.sh [--build DIR] [--quick] [--strict]" >&2; exit 2 ;;
   esac
 done
@@ -132,7 +134,14 @@ echo "build: $build ($build_type)"
 printf '%-50s %10s   %-38s %10s %8s %8s\n' "figure" "measured" "yardstick" "measured" "ratio" "goal"
 missed=0
 for i in "${!labels[@]}"; do
-  read -r measured yardstick < <("${functions[$i]}")
+  measured="" yardstick=""
+  read -r measured yardstick < <("${functions[$i]}") || true
+  if ! awk -v a="$measured" -v b="$yardstick" 'BEGIN { exit !(a > 0 && b > 0) }'; then
+    printf '%-50s %10s   %-38s %10s %8s %7s %s\n' "${labels[$i]}" "-" "${yardsticks[$i]}" "-" \
+      "-" "<=${goals[$i]}x" "NOT MEASURED (raw output: ${TIANTI_REPORT_DIR:-set TIANTI_REPORT_DIR})"
+    missed=1
+    continue
+  fi
   ratio=$(awk -v a="$measured" -v b="$yardstick" 'BEGIN { printf "%.2f", a / b }')
   verdict=$(awk -v r="$ratio" -v g="${goals[$i]}" 'BEGIN { print (r <= g) ? "met" : "MISSED" }')
   [ "$verdict" = met ] || missed=1
