@@ -405,6 +405,7 @@ void Win32Services::Release(Form& form) {
   for (std::size_t i = 0; i < design.control_count; ++i) {
     controls_[Index(design.controls[i].id)] = nullptr;
     tooltips_[Index(design.controls[i].id)].clear();
+    pending_text_[Index(design.controls[i].id)].reset();
   }
   ReleasePictures(form);
   if (form.icon_big) DestroyIcon(form.icon_big);
@@ -426,13 +427,27 @@ void Win32Services::Release(Form& form) {
 std::u16string Win32Services::Text(Ctl control) const {
   HWND hwnd = controls_[Index(control)];
   if (!hwnd) return ToU16(DesignOf(control).caption);
+  if (const auto& pending = pending_text_[Index(control)]) return ToU16(*pending);
   return ToU16(WindowText(hwnd));
 }
 
 void Win32Services::SetText(Ctl control, std::u16string_view text) {
   HWND hwnd = controls_[Index(control)];
   if (!hwnd) return;
+  if (click_depth_ > 0) {
+    pending_text_[Index(control)] = ToWide(text);
+    return;
+  }
   if (!SetWindowTextW(hwnd, ToWide(text).c_str())) ThrowLastError("SetWindowText");
+}
+
+void Win32Services::FlushTexts() {
+  for (std::size_t i = 0; i < pending_text_.size(); ++i) {
+    if (!pending_text_[i]) continue;
+    const std::wstring text = std::move(*pending_text_[i]);
+    pending_text_[i].reset();
+    if (controls_[i] && !SetWindowTextW(controls_[i], text.c_str())) ThrowLastError("SetWindowText");
+  }
 }
 
 std::u16string Win32Services::ToolTip(Ctl control) const { return tooltips_[Index(control)]; }
@@ -571,7 +586,9 @@ void Win32Services::MsgBox(std::u16string_view text, unsigned style, std::u16str
 
 void Win32Services::ShowMessageBox(const std::wstring& text, UINT style, const std::wstring& title) {
   // Owned by the main window; the other windows, which have no owner, are
-  // disabled meanwhile, so the box is modal to the whole program.
+  // disabled meanwhile, so the box is modal to the whole program. The
+  // windows show what the handler has written so far.
+  FlushTexts();
   HWND owner = forms_[Index(Win::Form1)].hwnd;
   std::vector<HWND> disabled;
   for (Win w : loaded_) {
@@ -593,7 +610,15 @@ void Win32Services::ShowMessageBox(const std::wstring& text, UINT style, const s
 // Events
 
 void Win32Services::RaiseClick(Ctl control) {
-  if (sink_ && !ended_) sink_->Click(control);
+  if (!sink_ || ended_) return;
+  ++click_depth_;
+  try {
+    sink_->Click(control);
+  } catch (...) {
+    if (--click_depth_ == 0) FlushTexts();
+    throw;
+  }
+  if (--click_depth_ == 0) FlushTexts();
 }
 
 void Win32Services::ReportFailure(const std::wstring& what) noexcept {

@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,7 @@ class Win32Services final : public ui::Services {
   void UpdateToolTip(ui::Ctl control);
   void SetOptionChecks(ui::Ctl selected);
   void RaiseClick(ui::Ctl control);
+  void FlushTexts();
   void ShowMessageBox(const std::wstring& text, UINT style, const std::wstring& title);
   void ReportFailure(const std::wstring& what) noexcept;
   void OnEndedInHandler() noexcept;
@@ -131,6 +133,12 @@ class Win32Services final : public ui::Services {
   std::array<Form, ui::kWinCount> forms_{};
   std::array<HWND, ui::kCtlCount> controls_{};
   std::array<std::u16string, ui::kCtlCount> tooltips_{};
+  // Texts set while a click event runs, given to their controls once when
+  // it has run (or before a message box opens): under Wine a multi-line
+  // edit lays out all its lines again on every WM_SETTEXT, and the results
+  // box is written line by line. Text() reads them back meanwhile.
+  int click_depth_ = 0;
+  std::array<std::optional<std::wstring>, ui::kCtlCount> pending_text_{};
   std::vector<ui::Win> loaded_;
   int selected_option_ = -1;  // index of the selected option, -1: none yet
   FontCache fonts_;
