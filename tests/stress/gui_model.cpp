@@ -25,7 +25,11 @@ int VisibleWindowsCaptioned(const std::wstring& caption) {
       GetCurrentThreadId(),
       [](HWND hwnd, LPARAM p) {
         auto* c = reinterpret_cast<std::pair<const std::wstring*, int>*>(p);
-        if (IsWindowVisible(hwnd) && win32::wintest::WindowText(hwnd) == *c->first) ++c->second;
+        // Windows of the program's own class: a tool tip may show the same text.
+        if (IsWindowVisible(hwnd) && win32::wintest::ClassName(hwnd) == L"TiantiForm" &&
+            win32::wintest::WindowText(hwnd) == *c->first) {
+          ++c->second;
+        }
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&count));
@@ -239,7 +243,11 @@ std::vector<std::string> GuiModel::Check() {
   for (const auto& [w, caption] : pictures) {
     const bool want = loaded_[static_cast<int>(w)];
     if (app_.ui->IsLoaded(w) != want) fault(std::string("picture window ") + (want ? "not loaded" : "still loaded"));
-    if (VisibleWindowsCaptioned(caption) != (want ? 1 : 0)) fault("picture windows on the screen: wrong number");
+    const int shown = VisibleWindowsCaptioned(caption);
+    if (shown != (want ? 1 : 0)) {
+      fault(std::string(w == Win::Form2 ? "Form2" : "Form3") + (want ? " loaded" : " not loaded") + ", but " +
+            std::to_string(shown) + " such windows on the screen");
+    }
     if (want && !IsWindowEnabled(app_.window(w))) fault("picture window left disabled");
   }
   if (app_.launcher.started.size() != launches_) fault("links opened: wrong number");

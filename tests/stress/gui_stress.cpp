@@ -38,6 +38,7 @@
 #include <thread>
 
 #include "tests/stress/gui_model.h"
+#include "tests/stress/memory.h"
 #include "tests/stress/random_text.h"
 #include "tests/stress/reference.h"
 #include "tests/win32/harness.h"
@@ -117,23 +118,9 @@ struct Counts {
   DWORD handles = 0;
   std::size_t windows = 0;  // windows of the thread, children included
   SIZE_T heap_bytes = 0;  // in use in all heaps of the process
+  SIZE_T committed = 0;   // committed private memory
   SIZE_T working_set = 0;
 };
-
-SIZE_T HeapBytesInUse() {
-  std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr) + 16);
-  heaps.resize(GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
-  SIZE_T total = 0;
-  for (HANDLE heap : heaps) {
-    if (!HeapLock(heap)) continue;
-    PROCESS_HEAP_ENTRY entry{};
-    while (HeapWalk(heap, &entry)) {
-      if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
-    }
-    HeapUnlock(heap);
-  }
-  return total;
-}
 
 BOOL CALLBACK CountChild(HWND, LPARAM p) {
   ++*reinterpret_cast<std::size_t*>(p);
@@ -153,6 +140,7 @@ Counts Sample() {
   GetProcessHandleCount(GetCurrentProcess(), &c.handles);
   EnumThreadWindows(GetCurrentThreadId(), CountTop, reinterpret_cast<LPARAM>(&c.windows));
   c.heap_bytes = HeapBytesInUse();
+  c.committed = CommittedPrivateBytes();
   PROCESS_MEMORY_COUNTERS memory{};
   memory.cb = sizeof memory;
   if (GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory)) c.working_set = memory.WorkingSetSize;
@@ -161,10 +149,11 @@ Counts Sample() {
 
 std::string Describe(const Counts& c) {
   auto count = [](DWORD n) { return n ? std::to_string(n) : std::string("-"); };
-  char line[200];
-  std::snprintf(line, sizeof line, "GDI %s, USER %s, handles %s, windows %zu, heap in use %.0f KB, working set %.1f MB",
+  char line[240];
+  std::snprintf(line, sizeof line,
+                "GDI %s, USER %s, handles %s, windows %zu, heap in use %.0f KB, committed %.1f MB, working set %.1f MB",
                 count(c.gdi).c_str(), count(c.user).c_str(), count(c.handles).c_str(), c.windows,
-                c.heap_bytes / 1024.0, c.working_set / 1048576.0);
+                c.heap_bytes / 1024.0, c.committed / 1048576.0, c.working_set / 1048576.0);
   return line;
 }
 
@@ -262,8 +251,7 @@ constexpr AccessKey kAccessKeys[] = {{Ctl::Command2, 'S'}, {Ctl::Command3, 'R'},
 
 class Driver {
  public:
-  Driver(wt::App& app, GuiModel& model, RandomText& text, Watchdog& dog)
-      : app_(app), model_(model), text_(text), dog_(dog) {}
+  Driver(wt::App& app, RandomText& text, Watchdog& dog) : app_(app), text_(text), dog_(dog) {}
 
   void Step(long index);
   const std::string& what() const { return what_; }
@@ -306,7 +294,6 @@ class Driver {
   void MinimiseAndRestore();
 
   wt::App& app_;
-  GuiModel& model_;
   RandomText& text_;
   Watchdog& dog_;
   long index_ = 0;
@@ -729,7 +716,7 @@ TEST(GuiStress, RandomActions) {
   std::mt19937_64 rng(c.seed);
   RandomText text(rng, reference);
   Watchdog dog(c.seed, 20000);
-  Driver driver(app, model, text, dog);
+  Driver driver(app, text, dog);
 
   const long warm_up = std::min<long>(300, std::max<long>(c.actions / 10, 1));
   Counts warm{}, peak{};
@@ -755,6 +742,7 @@ TEST(GuiStress, RandomActions) {
     peak.handles = std::max(peak.handles, now.handles);
     peak.windows = std::max(peak.windows, now.windows);
     peak.heap_bytes = std::max(peak.heap_bytes, now.heap_bytes);
+    peak.committed = std::max(peak.committed, now.committed);
     peak.working_set = std::max(peak.working_set, now.working_set);
     return now;
   };
@@ -793,7 +781,11 @@ TEST(GuiStress, RandomActions) {
       return;
     }
     if (i + 1 == warm_up) warm = sample();
-    if ((i + 1) % 1000 == 0 && i + 1 != warm_up) sample();
+    if ((i + 1) % 1000 == 0 && i + 1 != warm_up) {
+      const Counts now = sample();
+      std::printf("  %ld actions: %s\n", i + 1, Describe(now).c_str());
+      std::fflush(stdout);
+    }
   }
   const Counts end = sample();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
