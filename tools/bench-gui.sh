@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# tools/bench-gui.sh [--build DIR] [--quick] [--strict]
+#
+# Figures of the Windows program under Wine, one line each, against its goal:
+#
+#   3. start-up to the first painted main window, against a Win32 program
+#      that only shows an empty window (bench/win32/minimal.cpp): hyperfine
+#      over "wine PROGRAM" for both, with TIANTI_EXIT_AFTER_FIRST_PAINT=1,
+#      which makes each end right after its first paint (see
+#      app/main_win32.cpp); same Wine, same prefix, a running wineserver;
+#      medians. Goal: at most 1.3 times the empty window.
+#   4. a press of Query to the finished table, measured in the real main
+#      window (bench/win32/bench_gui.cpp: QueryPerformanceCounter around
+#      BM_CLICK on Command2) for a 30-row result, a query without a match and
+#      the slowest of several rule-e queries; medians. Goal: at most 16 ms.
+#   5. the size of tianti.exe (goal: at most 2 MB) and its peak working set
+#      after start-up and a few queries pressed in its window, read from the
+#      running program by the bench program (goal: at most 20 MB); the empty
+#      window's peak working set under the same Wine is shown beside it.
+#      MB here is 1,000,000 bytes.
+#
+# Builds what it needs with the windows preset: the build directory is
+# --build DIR, else TIANTI_WIN_BUILD_DIR, else build/windows. The programs
+# run in a Wine prefix of their own beside the build tree, on the caller's X
+# display or on a private Xvfb. --quick takes fewer runs; --strict makes the
+# exit status 1 when a figure misses its goal.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+args=("$@")
+build=${TIANTI_WIN_BUILD_DIR:-$root/build/windows}
+quick=0
+strict=0
+while [ $# -gt 0 ]; do
+  case $1 in
+    --build) build=${2:?--build needs a directory}; shift 2 ;;
+    --build=*) build=${1#--build=}; shift ;;
+    --quick) quick=1; shift ;;
+    --strict) strict=1; shift ;;
+    -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
+    *) echo "usage: tools/bench-gui.sh [--build DIR] [--quick] [--strict]" >&2; exit 2 ;;
+  esac
+done
+case $build in /*) ;; *) build=$root/$build ;; esac
+
+# Wine needs an X display: a private Xvfb where there is none.
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "${args[@]}"
+fi
+
+for tool in cmake hyperfine python3 wine wineserver; do
+  command -v "$tool" >/dev/null || { echo "bench-gui: $tool is missing (tools/install-deps.sh)" >&2; exit 1; }
+done
+
+# ---- build -------------------------------------------------------------------
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake --preset windows -B "$build" >/dev/null
+fi
+cmake --build "$build" -j "${TIANTI_JOBS:-2}" --target tianti tianti-minimal tianti-bench-gui >/dev/null
+exe=$build/ui/win32/tianti.exe
+minimal=$build/bench/win32/tianti-minimal.exe
+bench=$build/bench/win32/tianti-bench-gui.exe
+
+# ---- Wine --------------------------------------------------------------------
+prefix=$build/wineprefix-bench
+"$root/tools/wine-prefix.sh" "$prefix"
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
+export WINEDLLOVERRIDES="winemenubuilder.exe,mscoree,mshtml="
+# Wine manages the windows itself (no window manager on Xvfb), as in the tests.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+# One wineserver for all runs, ended with this script.
+wineserver -w
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+if [ $quick = 1 ]; then runs=8; else runs=30; fi
+raw=$(mktemp -d)
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$raw"' EXIT
+missed=0
+verdict() {  # verdict FIGURE GOAL: "met" or "MISSED"
+  if python3 -c "import sys; sys.exit(0 if float(sys.argv[1]) <= float(sys.argv[2]) else 1)" "$1" "$2"; then
+    echo met
+  else
+    missed=1
+    echo MISSED
+  fi
+}
+
+# ---- 3. start-up ---------------------------------------------------------------
+TIANTI_EXIT_AFTER_FIRST_PAINT=1 hyperfine -N -w 3 -r "$runs" --export-json "$raw/startup.json" \
+  "wine $exe" "wine $minimal" >/dev/null 2>&1
+read -r t_prog t_min < <(python3 - "$raw/startup.json" <<'EOF'
+import json, sys
+r = json.load(open(sys.argv[1]))["results"]
+print(r[0]["median"], r[1]["median"])
+EOF
+)
+ratio=$(python3 -c "import sys; print(f'{float(sys.argv[1]) / float(sys.argv[2]):.2f}')" "$t_prog" "$t_min")
+printf '3. start-up to the first painted window under Wine: tianti.exe %.0f ms, empty window %.0f ms (medians of %d): %sx, goal <= 1.3x: %s\n' \
+  "$(python3 -c "print(${t_prog} * 1000)")" "$(python3 -c "print(${t_min} * 1000)")" "$runs" "$ratio" "$(verdict "$ratio" 1.3)"
+
+# ---- 4. Query press to the finished table ------------------------------------------
+wine "$bench" >"$raw/query.txt" 2>/dev/null || true
+if grep -q '^error' "$raw/query.txt" || ! grep -q '^query_rule_e' "$raw/query.txt"; then
+  echo "4. Query press to the finished table: the measurement failed:"; sed 's/^/   /' "$raw/query.txt"
+  missed=1
+else
+  field() { awk -v k="$1" -v f="$2" '$1 == k { print $f }' "$raw/query.txt"; }
+  worst=$(python3 -c "import sys; print(max(float(x) for x in sys.argv[1:]))" \
+    "$(field query_30_rows 2)" "$(field query_no_match 2)" "$(field query_rule_e 2)")
+  printf '4. Query press to the finished table: 30 rows %s ms, no match %s ms, slowest rule e (%s rows) %s ms (painted: %s, %s, %s ms; medians of 30), goal <= 16 ms: %s\n' \
+    "$(field query_30_rows 2)" "$(field query_no_match 2)" "$(field query_rule_e 5)" "$(field query_rule_e 2)" \
+    "$(field query_30_rows 3)" "$(field query_no_match 3)" "$(field query_rule_e 3)" "$(verdict "$worst" 16)"
+fi
+
+# ---- 5. size and peak working set ----------------------------------------------------
+size=$(stat -c %s "$exe")
+printf '5. tianti.exe size: %.2f MB (%d bytes), goal <= 2 MB: %s\n' \
+  "$(python3 -c "print($size / 1e6)")" "$size" "$(verdict "$size" 2000000)"
+wine "$bench" --program="$(winpath "$exe")" >"$raw/peak.txt" 2>/dev/null || true
+wine "$bench" --program="$(winpath "$minimal")" --no-queries >"$raw/peak-minimal.txt" 2>/dev/null || true
+p_prog=$(awk '$1 == "peak_working_set" { print $2 }' "$raw/peak.txt")
+queries=$(awk '$1 == "queries" { print $2 }' "$raw/peak.txt")
+p_min=$(awk '$1 == "peak_working_set" { print $2 }' "$raw/peak-minimal.txt")
+if [ -z "$p_prog" ] || [ -z "$p_min" ]; then
+  echo "5. peak working set: the measurement failed"
+  missed=1
+else
+  printf '5. tianti.exe peak working set after start-up and %s queries: %.1f MB (the empty window under the same Wine: %.1f MB), goal <= 20 MB: %s\n' \
+    "$queries" "$(python3 -c "print($p_prog / 1e6)")" "$(python3 -c "print($p_min / 1e6)")" "$(verdict "$p_prog" 20000000)"
+fi
+
+if [ $strict = 1 ] && [ $missed = 1 ]; then exit 1; fi
+exit 0
