@@ -3,9 +3,13 @@
 #include <windows.h>
 #include <wbemidl.h>
 
-#include "commands/win32/com_ptr.h"
+#include "ui/win32/com_ptr.h"
 
 namespace tianti::commands::win32 {
+
+using tianti::win32::Bstr;
+using tianti::win32::ComPtr;
+using tianti::win32::Variant;
 
 namespace {
 

@@ -8,32 +8,11 @@
 #include <stdexcept>
 #include <string>
 
+#include "ui/win32/com_ptr.h"
+
 namespace tianti::win32 {
 
 namespace {
-
-// A minimal owning COM pointer.
-template <typename T>
-class Com {
- public:
-  Com() = default;
-  ~Com() { Reset(); }
-  Com(const Com&) = delete;
-  Com& operator=(const Com&) = delete;
-  T* operator->() const { return p_; }
-  T* get() const { return p_; }
-  T** out() {
-    Reset();
-    return &p_;
-  }
-  void Reset() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-  }
-
- private:
-  T* p_ = nullptr;
-};
 
 void Check(HRESULT hr, const char* step) {
   if (SUCCEEDED(hr)) return;
@@ -43,8 +22,8 @@ void Check(HRESULT hr, const char* step) {
 }
 
 struct Source {
-  Com<IWICImagingFactory> factory;
-  Com<IWICBitmapFrameDecode> frame;
+  ComPtr<IWICImagingFactory> factory;
+  ComPtr<IWICBitmapFrameDecode> frame;
 };
 
 void Open(HMODULE module, int id, Source& source) {
@@ -55,18 +34,18 @@ void Open(HMODULE module, int id, Source& source) {
   const DWORD size = SizeofResource(module, info);
   if (!bytes || size == 0) Check(HRESULT_FROM_WIN32(ERROR_RESOURCE_DATA_NOT_FOUND), "LoadResource");
 
-  Com<IStream> stream;
-  *stream.out() = SHCreateMemStream(static_cast<const BYTE*>(bytes), size);
+  ComPtr<IStream> stream;
+  *stream.put() = SHCreateMemStream(static_cast<const BYTE*>(bytes), size);
   if (!stream.get()) Check(E_OUTOFMEMORY, "SHCreateMemStream");
 
   Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                         reinterpret_cast<void**>(source.factory.out())),
+                         reinterpret_cast<void**>(source.factory.put())),
         "WICImagingFactory");
-  Com<IWICBitmapDecoder> decoder;
+  ComPtr<IWICBitmapDecoder> decoder;
   Check(source.factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnLoad,
-                                                decoder.out()),
+                                                decoder.put()),
         "CreateDecoderFromStream");
-  Check(decoder->GetFrame(0, source.frame.out()), "GetFrame");
+  Check(decoder->GetFrame(0, source.frame.put()), "GetFrame");
 }
 
 }  // namespace
@@ -86,8 +65,8 @@ Picture LoadPictureResource(HMODULE module, int id, int width, int height) {
   Check(source.frame->GetSize(&w, &h), "GetSize");
   if (w == 0 || h == 0 || w > 16384 || h > 16384) Check(WINCODEC_ERR_IMAGESIZEOUTOFRANGE, "GetSize");
 
-  Com<IWICFormatConverter> converter;
-  Check(source.factory->CreateFormatConverter(converter.out()), "CreateFormatConverter");
+  ComPtr<IWICFormatConverter> converter;
+  Check(source.factory->CreateFormatConverter(converter.put()), "CreateFormatConverter");
   Check(converter->Initialize(source.frame.get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr,
                               0.0, WICBitmapPaletteTypeCustom),
         "FormatConverter");
@@ -99,9 +78,9 @@ Picture LoadPictureResource(HMODULE module, int id, int width, int height) {
   picture.height = width > 0 && height > 0 ? height : picture.natural_height;
 
   IWICBitmapSource* pixels = converter.get();
-  Com<IWICBitmapScaler> scaler;
+  ComPtr<IWICBitmapScaler> scaler;
   if (picture.width != picture.natural_width || picture.height != picture.natural_height) {
-    Check(source.factory->CreateBitmapScaler(scaler.out()), "CreateBitmapScaler");
+    Check(source.factory->CreateBitmapScaler(scaler.put()), "CreateBitmapScaler");
     Check(scaler->Initialize(converter.get(), static_cast<UINT>(picture.width), static_cast<UINT>(picture.height),
                              WICBitmapInterpolationModeFant),
           "BitmapScaler");

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
-namespace tianti::commands::win32 {
+namespace tianti::win32 {
 
 template <class T>
 class ComPtr {
@@ -62,4 +62,4 @@ class Variant {
   VARIANT v_;
 };
 
-}  // namespace tianti::commands::win32
+}  // namespace tianti::win32
