@@ -2,7 +2,7 @@
 // seed, each followed by a check of everything the user can see against
 // the reference model (tests/stress/gui_model.h).
 //
-//   win32_gui_stress [--actions=N] [--seed=S|random] [--verbose] [gtest flags]
+//   win32_gui_stress [--actions=N] [--seed=S|random] [--watchdog=SECONDS] [--verbose] [gtest flags]
 //   (or TIANTI_STRESS_ACTIONS, TIANTI_STRESS_SEED, TIANTI_STRESS_VERBOSE)
 //
 // The actions: typing (Unicode keyboard input and WM_CHAR) and pasting
@@ -15,13 +15,14 @@
 // restoring. Quit is never pressed.
 //
 // A fault stops the run with the seed, the action's number and the last
-// actions; a watchdog ends the process with the seed and the action's number
-// when one action takes longer than 20 s. Object counts are sampled after a
-// warm-up, every 1000 actions and at the end, each time with the picture
-// windows closed and the boxes and clipboard emptied: GDI and USER objects
-// and handles (where the system reports them) and windows must stay flat;
-// heap and committed memory are printed (leak_test.cpp holds them to
-// account for repeated actions, apart from what the platform keeps).
+// actions; a watchdog ends the process (exit code 3) with the seed and the
+// action's number when one action takes longer than 20 s (--watchdog).
+// Object counts are sampled after a warm-up, every 1000 actions and at the
+// end, each time with the picture windows closed and the boxes and clipboard
+// emptied: GDI and USER objects and handles (where the system reports them)
+// and windows must stay flat; heap and committed memory are printed
+// (leak_test.cpp holds them to account for repeated actions, apart from what
+// the platform keeps).
 #include <windows.h>
 #include <psapi.h>
 
@@ -56,6 +57,7 @@ namespace wt = win32::wintest;
 struct Config {
   long actions = 1500;
   std::uint64_t seed = 20240611;
+  DWORD watchdog_s = 20;
   bool verbose = false;
 };
 Config g_config;
@@ -503,7 +505,9 @@ void Driver::Paste() {
     return;
   }
   if (!FocusOn(box)) return;
-  if (text_.Chance(50)) {  // replace what is there
+  // Replace what is there, always where the box holds a long string already
+  // (the boxes stay within about 40,000 characters).
+  if (text_.Chance(50) || GetWindowTextLengthW(hwnd(box)) > 5000) {
     Press(VK_END);
     Press(VK_HOME, {VK_SHIFT});
   }
@@ -722,7 +726,7 @@ TEST(GuiStress, RandomActions) {
   GuiModel model(app, reference);
   std::mt19937_64 rng(c.seed);
   RandomText text(rng, reference);
-  Watchdog dog(c.seed, 20000);
+  Watchdog dog(c.seed, c.watchdog_s * 1000);
   Driver driver(app, text, dog);
 
   const long warm_up = std::min<long>(300, std::max<long>(c.actions / 10, 1));
@@ -841,6 +845,7 @@ int main(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg.rfind("--actions=", 0) == 0) g_config.actions = std::atol(arg.c_str() + 10);
     if (arg.rfind("--seed=", 0) == 0) seed_text = arg.substr(7);
+    if (arg.rfind("--watchdog=", 0) == 0) g_config.watchdog_s = static_cast<DWORD>(std::atol(arg.c_str() + 11));
     if (arg == "--verbose") g_config.verbose = true;
   }
   if (seed_text == "random") {
