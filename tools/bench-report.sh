@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# tools/bench-report.sh [--build DIR] [--quick] [--strict]
+# tools/bench-report.sh [--build DIR] [--quick] [--strict] [--no-gui]
 #
 # Speed report: each line sets a figure of the program beside a yardstick
 # measured in the same run, with their ratio and the goal for the ratio.
@@ -10,6 +10,9 @@
 #   cli   tianti-cli as a whole process against grep -F -i over data/*.txt,
 #         for the same term: one found in many rows and one found in none;
 #         hyperfine, medians.
+#   gui   the Windows program under Wine: start-up against an empty window,
+#         a press of Query to the finished table, the .exe's size and peak
+#         working set; tools/bench-gui.sh, run at the end (--no-gui skips it).
 #
 # Builds the native preset first if needed: the build directory is --build
 # DIR, else TIANTI_BUILD_DIR, else build/native (the preset's); TIANTI_JOBS
@@ -31,14 +34,16 @@ root=$PWD
 build=${TIANTI_BUILD_DIR:-$root/build/native}
 quick=0
 strict=0
+gui=1
 while [ $# -gt 0 ]; do
   case $1 in
     --build) build=${2:?--build needs a directory}; shift 2 ;;
     --build=*) build=${1#--build=}; shift ;;
     --quick) quick=1; shift ;;
     --strict) strict=1; shift ;;
+    --no-gui) gui=0; shift ;;
     -h|--help) sed -n '2,/^# The measuring functions/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
-    *) echo "usage: tools/bench-report.sh [--build DIR] [--quick] [--strict]" >&2; exit 2 ;;
+    *) echo "usage: tools/bench-report.sh [--build DIR] [--quick] [--strict] [--no-gui]" >&2; exit 2 ;;
   esac
 done
 case $build in /*) ;; *) build=$root/$build ;; esac
@@ -152,6 +157,16 @@ if [ -f "$raw/core.txt" ]; then
   sed -e 's/\x1b\[[0-9;]*m//g' "$raw/core.txt" |
     sed -n 's/^worst query .*(\(.*\) filter).*/row filter in use: \1/p'
 
+fi
+
+# The Windows program's figures (start-up, Query press, size, working set)
+# under Wine, from tools/bench-gui.sh, in the same run.
+if [ $gui = 1 ]; then
+  echo
+  gui_args=()
+  [ $quick = 1 ] && gui_args+=(--quick)
+  [ $strict = 1 ] && gui_args+=(--strict)
+  tools/bench-gui.sh "${gui_args[@]}" || missed=1
 fi
 if [ $strict = 1 ] && [ $missed = 1 ]; then exit 1; fi
 exit 0
