@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <functional>
 #include <initializer_list>
@@ -116,6 +118,15 @@ struct App {
   commands::Platform platform{&processors, &launcher};
   std::unique_ptr<Win32Services> ui;
   std::unique_ptr<Form1> form;
+};
+
+// A test with the real main window and its Form1.
+class AppTest : public ::testing::Test {
+ protected:
+  App app;
+  BoxWatcher& watcher() { return app.boxes; }
+  HWND hwnd(ui::Ctl c) const { return app.hwnd(c); }
+  HWND main() const { return app.window(ui::Win::Form1); }
 };
 
 }  // namespace tianti::win32::wintest

@@ -170,13 +170,7 @@ TEST_F(InputTest, MouseClicksOnButtonsAndLabelsCountEveryClick) {
 
 // ---- through the program's own Form1 ---------------------------------------
 
-class FormInputTest : public ::testing::Test {
- protected:
-  App app;
-  BoxWatcher& watcher() { return app.boxes; }
-  HWND hwnd(Ctl c) const { return app.hwnd(c); }
-  HWND main() const { return app.window(Win::Form1); }
-};
+class FormInputTest : public AppTest {};
 
 TEST_F(FormInputTest, LinkLabelsOpenTheirSitesOncePerClick) {
   ClickAt(*app.ui, hwnd(Ctl::Label6), POINT{5, 8});

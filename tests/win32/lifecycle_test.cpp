@@ -32,12 +32,8 @@ std::vector<std::wstring> Lines(const std::wstring& text) {
   return lines;
 }
 
-class QueryTest : public ::testing::Test {
+class QueryTest : public AppTest {
  protected:
-  App app;
-  BoxWatcher& watcher() { return app.boxes; }
-  HWND hwnd(Ctl c) const { return app.hwnd(c); }
-  HWND main() const { return app.window(Win::Form1); }
   void Type(Ctl box, const wchar_t* text) { SendMessageW(hwnd(box), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); }
   std::wstring Results() const { return WindowText(hwnd(Ctl::Text8)); }
 };
@@ -162,10 +158,8 @@ TEST_F(QueryTest, ResetEmptiesTheBoxesButNotTheDevicesOrTheScope) {
 
 // ---- ending the program -------------------------------------------------------
 
-class EndTest : public ::testing::Test {
+class EndTest : public AppTest {
  protected:
-  App app;
-  BoxWatcher& watcher() { return app.boxes; }
   void OpenPictureWindows() {
     SendMessageW(app.hwnd(Ctl::Command5), BM_CLICK, 0, 0);
     SendMessageW(app.hwnd(Ctl::Command7), BM_CLICK, 0, 0);
