@@ -202,8 +202,7 @@ void Win32Services::Load(Form& form) {
     form.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
                                    instance_, nullptr);
-    ApplyFonts(form);
-    Layout(form);
+    SendMessageW(form.tooltip, TTM_SETMAXTIPWIDTH, 0, ScalePixels(kToolTipWidth, form.dpi));
     // The accelerator underlines and focus rectangles follow the user's
     // setting and the last input, as in dialog boxes.
     SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, 0), 0);
@@ -316,11 +315,17 @@ void Win32Services::CreateControls(Form& form) {
         style |= WS_TABSTOP | BS_AUTORADIOBUTTON;
         break;
     }
+    // Created in place and with its font: every move or font change of a
+    // child costs the window system work, and start-up would pay it twice.
     const int index = static_cast<int>(d->id);
-    HWND hwnd = CreateWindowExW(ex_style, cls, d->caption, style, 0, 0, 0, 0, form.hwnd,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlIdBase + index)), instance_,
-                                &form);
+    const RECT r = ControlRect(form, *d);
+    HWND hwnd = CreateWindowExW(ex_style, cls, d->caption, style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                form.hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlIdBase + index)),
+                                instance_, &form);
     if (!hwnd) ThrowLastError("CreateWindowEx");
+    if (d->kind != ControlKind::kPictureBox) {
+      SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(form.dpi, d->font)), FALSE);
+    }
     controls_[Index(d->id)] = hwnd;
     if (d->kind == ControlKind::kTextBox) SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);
     if (d->kind == ControlKind::kColourButton) SetWindowSubclass(hwnd, ControlSubclassProc, kButtonSubclass, reinterpret_cast<DWORD_PTR>(this));
@@ -348,33 +353,36 @@ void Win32Services::ApplyFonts(Form& form) {
   if (form.tooltip) SendMessageW(form.tooltip, TTM_SETMAXTIPWIDTH, 0, ScalePixels(kToolTipWidth, form.dpi));
 }
 
+RECT Win32Services::ControlRect(const Form& form, const ControlDesign& d) const {
+  const UINT dpi = form.dpi;
+  int left = d.left, top = d.top;
+  if (d.in_frame) {
+    const ControlDesign& frame = FrameOf(form.id);
+    left += frame.left;
+    top += frame.top;
+  }
+  // Edges are converted rather than sizes, so that controls that meet in
+  // twips still meet in pixels at every DPI.
+  RECT r{TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(left + d.width, dpi),
+         TwipsToPixels(top + d.height, dpi)};
+  if (d.kind == ControlKind::kPictureBox) {
+    // The box sizes itself to its picture plus its border.
+    RECT box{0, 0, form.picture_size.cx, form.picture_size.cy};
+    AdjustWindowRectForDpi(&box, WS_CHILD, WS_EX_CLIENTEDGE, dpi);
+    r.right = r.left + (box.right - box.left);
+    r.bottom = r.top + (box.bottom - box.top);
+  }
+  return r;
+}
+
 void Win32Services::Layout(Form& form) {
   const FormDesign& design = DesignOf(form.id);
-  const UINT dpi = form.dpi;
   for (std::size_t i = 0; i < design.control_count; ++i) {
     const ControlDesign& d = design.controls[i];
     HWND hwnd = controls_[Index(d.id)];
     if (!hwnd) continue;
-    int left = d.left, top = d.top;
-    if (d.in_frame) {
-      const ControlDesign& frame = FrameOf(form.id);
-      left += frame.left;
-      top += frame.top;
-    }
-    // Edges are converted rather than sizes, so that controls that meet in
-    // twips still meet in pixels at every DPI.
-    const int x = TwipsToPixels(left, dpi);
-    const int y = TwipsToPixels(top, dpi);
-    int w = TwipsToPixels(left + d.width, dpi) - x;
-    int h = TwipsToPixels(top + d.height, dpi) - y;
-    if (d.kind == ControlKind::kPictureBox) {
-      // The box sizes itself to its picture plus its border.
-      RECT r{0, 0, form.picture_size.cx, form.picture_size.cy};
-      AdjustWindowRectForDpi(&r, WS_CHILD, WS_EX_CLIENTEDGE, dpi);
-      w = r.right - r.left;
-      h = r.bottom - r.top;
-    }
-    SetWindowPos(hwnd, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT r = ControlRect(form, d);
+    SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 

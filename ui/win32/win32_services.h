@@ -17,6 +17,8 @@
 
 namespace tianti::win32 {
 
+struct ControlDesign;
+
 struct Win32Options {
   HINSTANCE instance = nullptr;  // module with the icon and pictures; null: the program
   std::wstring font_face = L"宋体";
@@ -107,6 +109,7 @@ class Win32Services final : public ui::Services {
   void LoadPicture(Form& form);
   void LoadIcons(Form& form);
   void ApplyFonts(Form& form);
+  RECT ControlRect(const Form& form, const ControlDesign& design) const;
   void Layout(Form& form);
   void ApplyDpi(Form& form, UINT dpi, const RECT* suggested);
   SIZE WindowSizeFor(const Form& form, UINT dpi) const;
