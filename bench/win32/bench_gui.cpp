@@ -5,7 +5,8 @@
 //   in this process: QueryPerformanceCounter around BM_CLICK on Command2,
 //   and to the table painted on the screen, for a 30-row result, a query
 //   without a match and the slowest of several rule-e queries. Each table is
-//   compared with the reference model first.
+//   compared with the reference model first. Then the share of the results
+//   box's own text update, with and without its scroll bar.
 // * The peak working set of a program started as a child (tianti.exe, or
 //   the minimal window for comparison) after its start-up and, for
 //   tianti.exe, a few queries pressed in its window.
@@ -150,6 +151,41 @@ Timing TimeQuery(tianti::win32::Win32Services& ui, const Reference& ref, const B
   return r;
 }
 
+// Where a press of Query spends its time: the text of a 30-row table put
+// into the results box by itself, and into a box of the same class, style,
+// size and font except for the vertical scroll bar.
+void TimeTextUpdate(tianti::win32::Win32Services& ui, const Reference& ref) {
+  const auto want = ref.Query(ThirtyRows(ref), u'1');
+  std::wstring table(want.table.begin(), want.table.end());
+  HWND box = ui.ControlHandle(Ctl::Text8);
+  HWND main = ui.WindowHandle(Win::Form1);
+  RECT r{};
+  GetWindowRect(box, &r);
+  MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+  const LONG_PTR style = GetWindowLongPtrW(box, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_VSCROLL);
+  const LONG_PTR ex_style = GetWindowLongPtrW(box, GWL_EXSTYLE);
+  HWND plain = CreateWindowExW(static_cast<DWORD>(ex_style), L"Edit", L"", static_cast<DWORD>(style), r.left, r.top,
+                               r.right - r.left, r.bottom - r.top, main, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(plain, WM_SETFONT, SendMessageW(box, WM_GETFONT, 0, 0), FALSE);
+  auto time = [&](HWND hwnd) {
+    std::vector<double> v;
+    for (int round = 0; round < 23; ++round) {
+      Pump();
+      SetWindowTextW(hwnd, L"");
+      LARGE_INTEGER t0, t1;
+      QueryPerformanceCounter(&t0);
+      SetWindowTextW(hwnd, table.c_str());
+      QueryPerformanceCounter(&t1);
+      if (round >= 3) v.push_back(Ms(t0, t1));
+    }
+    return Median(v);
+  };
+  const double with_bar = time(box);
+  const double without_bar = plain ? time(plain) : 0;
+  if (plain) DestroyWindow(plain);
+  std::printf("text_update %.2f %.2f\n", with_bar, without_bar);
+}
+
 int RunQueries() {
   tianti::win32::Win32Options options;
   tianti::win32::Win32Services ui(std::move(options));
@@ -192,6 +228,7 @@ int RunQueries() {
   }
   std::printf("query_rule_e %.2f %.2f %.2f %zu %s\n", worst.table, worst.painted, worst.longest, worst.rows,
               worst_terms.c_str());
+  TimeTextUpdate(ui, ref);
   PROCESS_MEMORY_COUNTERS memory{};
   memory.cb = sizeof memory;
   GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
