@@ -4,10 +4,10 @@
 # Figures of the Windows program under Wine, one line each, against its goal:
 #
 #   3. start-up to the first painted main window, against a Win32 program
-#      that only shows an empty window (bench/win32/minimal.cpp): hyperfine
-#      over "wine PROGRAM" for both, with TIANTI_EXIT_AFTER_FIRST_PAINT=1,
-#      which makes each end right after its first paint (see
-#      app/main_win32.cpp); same Wine, same prefix, a running wineserver;
+#      that only shows an empty window (bench/win32/minimal.cpp): wall time
+#      of "wine PROGRAM", the programs taking turns, with
+#      TIANTI_EXIT_AFTER_FIRST_PAINT=1, which makes each end right after its
+#      first paint (see app/main_win32.cpp); same Wine, same prefix, a running wineserver;
 #      medians. Goal: at most 1.3 times the empty window. Beside it, the
 #      same empty window with the program's manifest and the version 6
 #      common controls loaded (tianti-minimal-themed), which tells what the
@@ -55,7 +55,7 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "${args[@]}"
 fi
 
-for tool in cmake hyperfine python3 wine wineserver; do
+for tool in cmake python3 wine wineserver; do
   command -v "$tool" >/dev/null || { echo "bench-gui: $tool is missing (tools/install-deps.sh)" >&2; exit 1; }
 done
 
@@ -96,12 +96,19 @@ verdict() {  # verdict FIGURE GOAL: "met" or "MISSED"
 }
 
 # ---- 3. start-up ---------------------------------------------------------------
-TIANTI_EXIT_AFTER_FIRST_PAINT=1 hyperfine -N -w 3 -r "$runs" --export-json "$raw/startup.json" \
-  "wine $exe" "wine $minimal" "wine $themed" >/dev/null 2>&1
-read -r t_prog t_min t_themed < <(python3 - "$raw/startup.json" <<'EOF'
-import json, sys
-r = json.load(open(sys.argv[1]))["results"]
-print(r[0]["median"], r[1]["median"], r[2]["median"])
+# The three programs take turns, run after run, so that the machine's speed
+# drifting during the measurement (a shared machine) touches all alike.
+read -r t_prog t_min t_themed < <(TIANTI_EXIT_AFTER_FIRST_PAINT=1 python3 - "$runs" "$exe" "$minimal" "$themed" <<'EOF'
+import statistics, subprocess, sys, time
+runs, programs = int(sys.argv[1]), sys.argv[2:]
+times = [[] for _ in programs]
+for i in range(runs + 3):
+    for k, program in enumerate(programs):
+        start = time.perf_counter()
+        subprocess.run(["wine", program], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+        if i >= 3:  # warm-up
+            times[k].append(time.perf_counter() - start)
+print(*(statistics.median(t) for t in times))
 EOF
 )
 ratio=$(python3 -c "import sys; print(f'{float(sys.argv[1]) / float(sys.argv[2]):.2f}')" "$t_prog" "$t_min")

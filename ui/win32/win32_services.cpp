@@ -323,9 +323,7 @@ void Win32Services::CreateControls(Form& form) {
                                 form.hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlIdBase + index)),
                                 instance_, &form);
     if (!hwnd) ThrowLastError("CreateWindowEx");
-    if (d->kind != ControlKind::kPictureBox) {
-      SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(form.dpi, d->font)), FALSE);
-    }
+    ApplyFont(form, *d, hwnd);
     controls_[Index(d->id)] = hwnd;
     if (d->kind == ControlKind::kTextBox) SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);
     if (d->kind == ControlKind::kColourButton) SetWindowSubclass(hwnd, ControlSubclassProc, kButtonSubclass, reinterpret_cast<DWORD_PTR>(this));
@@ -341,14 +339,16 @@ void Win32Services::CreateControls(Form& form) {
   if (frame) SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+void Win32Services::ApplyFont(const Form& form, const ControlDesign& d, HWND hwnd) {
+  if (d.kind == ControlKind::kPictureBox) return;
+  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(form.dpi, d.font)), FALSE);
+}
+
 void Win32Services::ApplyFonts(Form& form) {
   const FormDesign& design = DesignOf(form.id);
   for (std::size_t i = 0; i < design.control_count; ++i) {
     const ControlDesign& d = design.controls[i];
-    if (d.kind == ControlKind::kPictureBox) continue;
-    if (HWND hwnd = controls_[Index(d.id)]) {
-      SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(form.dpi, d.font)), FALSE);
-    }
+    if (HWND hwnd = controls_[Index(d.id)]) ApplyFont(form, d, hwnd);
   }
   if (form.tooltip) SendMessageW(form.tooltip, TTM_SETMAXTIPWIDTH, 0, ScalePixels(kToolTipWidth, form.dpi));
 }

@@ -108,6 +108,7 @@ class Win32Services final : public ui::Services {
   void CreateControls(Form& form);
   void LoadPicture(Form& form);
   void LoadIcons(Form& form);
+  void ApplyFont(const Form& form, const ControlDesign& design, HWND hwnd);
   void ApplyFonts(Form& form);
   RECT ControlRect(const Form& form, const ControlDesign& design) const;
   void Layout(Form& form);
