@@ -85,6 +85,37 @@ TEST_F(QueryTest, QueryButtonWritesATableThatLinesUpInTheResultsFont) {
   EXPECT_EQ(app.ui->PointerOf(Win::Form1), ui::Pointer::Default);
 }
 
+TEST_F(QueryTest, EachNewTableStartsAtItsTopWithNothingToUndo) {
+  HWND box = hwnd(Ctl::Text8);
+  Type(Ctl::Text1, L"ryzen 9 7");
+  SendMessageW(hwnd(Ctl::Command2), BM_CLICK, 0, 0);
+  const std::wstring first = Results();
+  ASSERT_GT(SendMessageW(box, EM_GETLINECOUNT, 0, 0), 20);
+  // The user scrolls to the end of the table and selects a row.
+  SendMessageW(box, EM_LINESCROLL, 0, 100);
+  SendMessageW(box, EM_SETSEL, 300, 360);
+  ASSERT_GT(SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+
+  for (const wchar_t* term : {L"geforce rtx 40", L"geforce rtx 40", L"ryzen 9 7"}) {
+    Type(Ctl::Text1, term);
+    SendMessageW(hwnd(Ctl::Command2), BM_CLICK, 0, 0);
+    const std::wstring text = Results();
+    EXPECT_EQ(Lines(text).front(), kBorder) << std::wstring(term).size();
+    EXPECT_EQ(static_cast<size_t>(GetWindowTextLengthW(box)), text.size());
+    EXPECT_EQ(SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+    DWORD start = 1, end = 1;
+    SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 0u);
+    EXPECT_FALSE(SendMessageW(box, EM_CANUNDO, 0, 0));
+    EXPECT_FALSE(SendMessageW(box, EM_GETMODIFY, 0, 0));
+  }
+  EXPECT_EQ(Results(), first);
+  // The box still takes text the ordinary way afterwards.
+  Type(Ctl::Text8, L"x");
+  EXPECT_EQ(Results(), L"x");
+}
+
 TEST_F(QueryTest, ScopeOptionRunsTheQueryAtOnce) {
   Type(Ctl::Text1, L"9 7");
   ClickAt(*app.ui, hwnd(Ctl::Option3), POINT{6, 12});  // GPU

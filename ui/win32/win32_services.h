@@ -121,6 +121,7 @@ class Win32Services final : public ui::Services {
   void SetOptionChecks(ui::Ctl selected);
   void RaiseClick(ui::Ctl control);
   void FlushTexts();
+  void PutText(ui::Ctl control, HWND hwnd, const std::wstring& text);
   void ShowMessageBox(const std::wstring& text, UINT style, const std::wstring& title);
   void ReportFailure(const std::wstring& what) noexcept;
   void OnEndedInHandler() noexcept;
