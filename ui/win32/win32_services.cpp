@@ -479,7 +479,10 @@ void Win32Services::SetText(Ctl control, std::u16string_view text) {
 
 void Win32Services::PutText(Ctl control, HWND hwnd, const std::wstring& text) {
   const ControlDesign& d = DesignOf(control);
-  if (d.kind == ControlKind::kTextBox && (d.flags & kMultiLine) && HandOverText(hwnd, text)) return;
+  // Emptying goes through WM_SETTEXT: it is cheap, and under Wine an empty
+  // buffer handed over left heap memory behind (about 4 KB a time in the
+  // leak test).
+  if (!text.empty() && d.kind == ControlKind::kTextBox && (d.flags & kMultiLine) && HandOverText(hwnd, text)) return;
   if (!SetWindowTextW(hwnd, text.c_str())) ThrowLastError("SetWindowText");
 }
 
