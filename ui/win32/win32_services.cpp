@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <exception>
 #include <stdexcept>
 #include <system_error>
@@ -68,12 +69,13 @@ bool HandOverText(HWND edit, const std::wstring& text) {
     LocalUnlock(buffer);
     const auto old = reinterpret_cast<HLOCAL>(SendMessageW(edit, EM_GETHANDLE, 0, 0));
     SendMessageW(edit, EM_SETHANDLE, reinterpret_cast<WPARAM>(buffer), 0);
-    if (reinterpret_cast<HLOCAL>(SendMessageW(edit, EM_GETHANDLE, 0, 0)) == buffer) {
-      if (old && old != buffer) LocalFree(old);
-      // WM_SETTEXT would have told accessibility tools of the new value.
-      NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, edit, OBJID_CLIENT, CHILDID_SELF);
-      return true;
-    }
+    // A box that ignored the buffer still shows its old text; who owns the
+    // buffer is then unknown, so it is left alone.
+    if (static_cast<size_t>(GetWindowTextLengthW(edit)) != std::wcslen(text.c_str())) return false;
+    if (old && old != buffer) LocalFree(old);
+    // WM_SETTEXT would have told accessibility tools of the new value.
+    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, edit, OBJID_CLIENT, CHILDID_SELF);
+    return true;
   }
   LocalFree(buffer);
   return false;
