@@ -1,9 +1,8 @@
 # tianti_delay_load(TARGET DLL...): TARGET and everything linked with it
 # link the given system DLLs (names without ".dll") so that each is loaded
-# on the first call into it,
-# not at start-up. They serve commands that most sessions never use (the
-# links, the local processor, the picture windows), so the program starts
-# and stays smaller without them.
+# on the first call into it, not at start-up. They serve commands that most
+# sessions never use (the links, the local processor, the picture windows),
+# so the program starts and stays smaller without them.
 #
 # MSVC: /DELAYLOAD and delayimp.lib. MinGW: a delay-import library made by
 # dlltool from cmake/delay/DLL.def, which lists the functions called; a call

@@ -232,7 +232,7 @@ void Win32Services::Load(Form& form) {
     form.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
                                    instance_, nullptr);
-    SendMessageW(form.tooltip, TTM_SETMAXTIPWIDTH, 0, ScalePixels(kToolTipWidth, form.dpi));
+    SetToolTipWidth(form);
     // The accelerator underlines and focus rectangles follow the user's
     // setting and the last input, as in dialog boxes.
     SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, 0), 0);
@@ -380,6 +380,10 @@ void Win32Services::ApplyFonts(Form& form) {
     const ControlDesign& d = design.controls[i];
     if (HWND hwnd = controls_[Index(d.id)]) ApplyFont(form, d, hwnd);
   }
+  SetToolTipWidth(form);
+}
+
+void Win32Services::SetToolTipWidth(const Form& form) {
   if (form.tooltip) SendMessageW(form.tooltip, TTM_SETMAXTIPWIDTH, 0, ScalePixels(kToolTipWidth, form.dpi));
 }
 

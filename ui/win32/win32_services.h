@@ -110,6 +110,7 @@ class Win32Services final : public ui::Services {
   void LoadIcons(Form& form);
   void ApplyFont(const Form& form, const ControlDesign& design, HWND hwnd);
   void ApplyFonts(Form& form);
+  void SetToolTipWidth(const Form& form);
   RECT ControlRect(const Form& form, const ControlDesign& design) const;
   void Layout(Form& form);
   void ApplyDpi(Form& form, UINT dpi, const RECT* suggested);
