@@ -34,6 +34,7 @@ first and renamed into place only when all four are complete.
 """
 
 import argparse
+import bisect
 import json
 import os
 import re
@@ -118,9 +119,10 @@ class JsonWalker:
     def __init__(self, text):
         self.text = text
         self.decoder = json.JSONDecoder()
+        self.newlines = [m.start() for m in re.finditer("\n", text)]
 
     def line_at(self, pos):
-        return self.text.count("\n", 0, pos) + 1
+        return bisect.bisect_left(self.newlines, pos) + 1
 
     def skip(self, pos):
         while pos < len(self.text) and self.text[pos] in " \t\r\n":
@@ -238,7 +240,8 @@ def read_chart(path):
         entry.name = entry.name.strip(" ")
     if not errors:
         errors = check_chart(entries)
-    return entries, ["%s:%d: %s" % (path, e.line, e) for e in errors]
+    return entries, [("%s:%d: %s" if e.line else "%s: %s") % ((path, e.line, e) if e.line else (path, e))
+                     for e in errors]
 
 
 def check_chart(entries):
