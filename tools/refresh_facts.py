@@ -324,7 +324,7 @@ def read_facts(path):
     if not os.path.exists(path):
         return None
     with open(path, encoding="utf-8-sig") as f:
-        return [tuple(line.rstrip("\r\n").rsplit("\t", 1)) for line in f if line.strip()]
+        return [tuple((line.rstrip("\r\n").rsplit("\t", 1) + ["?"])[:2]) for line in f if line.strip()]
 
 
 def report(letter, label, chart, entries, kept, stats, restored_from, old, rows):

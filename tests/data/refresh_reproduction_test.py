@@ -49,10 +49,16 @@ class Reproduction(unittest.TestCase):
             out = refresh(d, CPU, OLDER_CPU)
             self.assertToday(d, ("cpu.tsv", "gpu.tsv", "cpu.txt", "gpu.txt"))
             self.assertIn("\"/\" restored in 61 names", out)
+        # make_rows.py on its own takes the facts inside the repository.
+        with tempfile.TemporaryDirectory() as d:
+            with contextlib.redirect_stdout(io.StringIO()):
+                self.assertEqual(refresh_facts.make_rows.main(["--out-dir", d]), 0)
+            self.assertToday(d, ("cpu.txt", "gpu.txt"))
 
     def test_json_exports(self):
         # The CPU chart as a name -> score object, the older list as an array
-        # in name order with ranks and "1,234" scores, as the scrapers wrote them.
+        # in name order with ranks, "1,234" scores and a multi-socket entry to
+        # skip, as the scrapers wrote them.
         with tempfile.TemporaryDirectory() as d:
             cpu_json = os.path.join(d, "cpus.json")
             with open(cpu_json, "w", encoding="utf-8") as f:
@@ -61,6 +67,7 @@ class Reproduction(unittest.TestCase):
             with open(older_json, "w", encoding="utf-8") as f:
                 rows = [{"name": n, "cpumark": "{:,}".format(int(s)), "rank": r, "cpuCount": 1}
                         for r, (n, s) in enumerate(pairs(OLDER_CPU), start=1)]
+                rows.append({"name": "X/Y", "cpumark": "NA", "rank": 1, "cpuCount": 2})
                 json.dump({"data": sorted(rows, key=lambda o: o["name"])}, f)
             refresh(d, cpu_json, older_json)
             self.assertToday(d, ("cpu.tsv", "cpu.txt"))
