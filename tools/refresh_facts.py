@@ -204,7 +204,7 @@ def parse_json_objects(walker, members):
                                  % ", ".join(SCORE_KEYS))
             score = score_of(obj[keys[0]], line)
             rank = obj.get("rank")
-            if rank is not None and (not isinstance(rank, int) or isinstance(rank, bool) or rank < 1):
+            if rank is not None and (type(rank) is not int or rank < 1):
                 raise ChartError(line, "rank %s is not a positive integer" % json.dumps(rank))
             ranked.append(rank)
             entries.append(Entry(obj["name"], score, line))
@@ -240,8 +240,7 @@ def read_chart(path):
         entry.name = entry.name.strip(" ")
     if not errors:
         errors = check_chart(entries)
-    return entries, [("%s:%d: %s" if e.line else "%s: %s") % ((path, e.line, e) if e.line else (path, e))
-                     for e in errors]
+    return entries, ["%s: %s" % ("%s:%d" % (path, e.line) if e.line else path, e) for e in errors]
 
 
 def check_chart(entries):
@@ -324,7 +323,8 @@ def read_facts(path):
     if not os.path.exists(path):
         return None
     with open(path, encoding="utf-8-sig") as f:
-        return [tuple((line.rstrip("\r\n").rsplit("\t", 1) + ["?"])[:2]) for line in f if line.strip()]
+        return [tuple((line.rstrip("\r\n").rsplit("\t", 1) + ["?"])[:2])
+                for line in f if line.strip()]
 
 
 def report(letter, label, chart, entries, kept, stats, restored_from, old, rows):
