@@ -4,8 +4,9 @@
 Usage:
     python3 tools/make_rows.py [--cpu CPU.tsv] [--gpu GPU.tsv] [--out-dir DIR]
 
-Defaults: CPU.tsv and GPU.tsv are cpu.tsv and gpu.tsv in ../shared/data/
-relative to the repository root; DIR is data/ in the repository.
+Defaults: CPU.tsv and GPU.tsv are data/facts/cpu.tsv and data/facts/gpu.tsv
+in the repository (data/facts/README.md says where they come from); DIR is
+data/ in the repository.
 
 Input: UTF-8, one line per entry, best first, "name<TAB>score"; the line
 number is the rank. A leading byte order mark and CR LF line ends are
@@ -182,11 +183,11 @@ def write_atomically(path, rows):
 
 def main(argv=None):
     repo = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    shared = os.path.join(os.path.dirname(repo), "shared", "data")
+    facts = os.path.join(repo, "data", "facts")
     parser = argparse.ArgumentParser(
         description="Turn cpu.tsv and gpu.tsv into the ranking-row files cpu.txt and gpu.txt.")
-    parser.add_argument("--cpu", default=os.path.join(shared, "cpu.tsv"), help="CPU fact list")
-    parser.add_argument("--gpu", default=os.path.join(shared, "gpu.tsv"), help="GPU fact list")
+    parser.add_argument("--cpu", default=os.path.join(facts, "cpu.tsv"), help="CPU fact list")
+    parser.add_argument("--gpu", default=os.path.join(facts, "gpu.tsv"), help="GPU fact list")
     parser.add_argument("--out-dir", default=os.path.join(repo, "data"),
                         help="directory that receives cpu.txt and gpu.txt")
     args = parser.parse_args(argv)

@@ -1,0 +1,163 @@
+"""Tests of tools/refresh_facts.py: selection rules, refusals, report.
+
+The JSON shapes are tried on the real charts in refresh_reproduction_test.py."""
+
+import contextlib
+import io
+import os
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+import refresh_facts  # noqa: E402
+
+E = refresh_facts.Entry
+
+
+def names(entries):
+    return [e.name for e in entries]
+
+
+def chart(prefix, count, top=90000):
+    """count distinct entries, best first, scores falling by one."""
+    return [("%s %d" % (prefix, i), top - i) for i in range(count)]
+
+
+def tsv(entries):
+    return "".join("%s\t%s\n" % pair for pair in entries)
+
+
+class Selection(unittest.TestCase):
+    def test_drops_device_strings_and_six_digit_scores_keeps_ties_in_order(self):
+        entries = [E("Big", 100000, 1), E("PCI\\VEN_1002&DEV_164E Ryzen", 99999, 2),
+                   E("Top", 99999, 3), E("PCI GDIHOOK5", 5000, 4), E("Winsta0\\\\Default", 5000, 5),
+                   E("Intel UHD 770#0x1c005d839205d7e9#", 5000, 6), E("Tesla P100-PCIE-12GB", 5000, 7),
+                   E("Tie B", 5000, 8), E("Tie A", 5000, 9), E("Last", 4000, 10)]
+        kept, stats = refresh_facts.select(entries, 3)
+        self.assertEqual(names(kept), ["Top", "Tesla P100-PCIE-12GB", "Tie B"])
+        self.assertEqual((len(stats["device"]), stats["high"], stats["past"]), (4, 1, 2))
+
+    def test_restores_slash_only_where_the_older_list_is_unambiguous(self):
+        older = [E(n, 1, i) for i, n in enumerate(
+            ["MT6983W/CZA",
+             "X 1/2", "X 1-2",                  # the "-" spelling is a name of its own
+             "Y a/b-c", "Y a-b/c"], 1)]         # two names read the same with "-"
+        restore = refresh_facts.restore_map(older)
+        self.assertEqual(restore, {"MT6983W-CZA": "MT6983W/CZA"})
+        new = [E("MT6983W-CZA", 9, 1), E("X 1-2", 8, 2), E("Y a-b-c", 7, 3), E("Z-1", 6, 4)]
+        kept, stats = refresh_facts.select(new, 4, restore)
+        self.assertEqual(names(kept), ["MT6983W/CZA", "X 1-2", "Y a-b-c", "Z-1"])
+        self.assertEqual(stats["restored"], 1)
+        # A chart that already holds the "/" spelling keeps both as they are.
+        kept, _ = refresh_facts.select([E("MT6983W/CZA", 9, 1), E("MT6983W-CZA", 8, 2)], 2, restore)
+        self.assertEqual(names(kept), ["MT6983W/CZA", "MT6983W-CZA"])
+
+
+class Refresh(unittest.TestCase):
+    """Runs the tool on files in a temporary directory that already holds facts and rows."""
+
+    def setUp(self):
+        self.d = self.enterContext(tempfile.TemporaryDirectory())
+        self.old_cpu = chart("Cpu", 3012)
+        self.old_gpu = chart("Gpu", 1722, top=30000)
+        self.write("cpu.tsv", tsv(self.old_cpu))
+        self.write("gpu.tsv", tsv(self.old_gpu))
+        self.write("cpu.txt", "old rows\n")
+        self.write("gpu.txt", "old rows\n")
+        self.before = self.snapshot()
+
+    def write(self, name, text):
+        with open(os.path.join(self.d, name), "w", encoding="utf-8", newline="") as f:
+            f.write(text)
+
+    def snapshot(self):
+        out = {}
+        for name in sorted(os.listdir(self.d)):
+            with open(os.path.join(self.d, name), "rb") as f:
+                out[name] = f.read()
+        return out
+
+    def run_tool(self, cpu_text, restore_text=None, cpu_name="new_cpu.tsv", extra=()):
+        self.write(cpu_name, cpu_text)
+        self.write("new_gpu.tsv", tsv(self.old_gpu))
+        argv = ["--cpu", os.path.join(self.d, cpu_name), "--gpu", os.path.join(self.d, "new_gpu.tsv"),
+                "--facts-dir", self.d, "--rows-dir", self.d] + list(extra)
+        if restore_text is not None:
+            self.write("older.tsv", restore_text)
+            argv += ["--restore-from", os.path.join(self.d, "older.tsv")]
+        out, err = io.StringIO(), io.StringIO()
+        with contextlib.redirect_stdout(out), contextlib.redirect_stderr(err):
+            status = refresh_facts.main(argv)
+        return status, out.getvalue(), err.getvalue()
+
+    def test_writes_facts_and_rows_and_reports_the_changes(self):
+        new = list(self.old_cpu)
+        mover = new.pop(3000)                         # Cpu 3000 climbs to rank 2
+        new.insert(1, (mover[0], 89999))
+        new[0] = ("Newcomer-X @ 3.00GHz", 95000)      # Cpu 0 leaves at the top
+        new.insert(5, ("Long " + "name " * 9 + "end", new[4][1]))   # pushes Cpu 3011 out
+        status, out, err = self.run_tool(tsv(new), restore_text="Newcomer/X @ 3.00GHz\t1\n")
+        self.assertEqual(status, 0, err)
+        files = self.snapshot()
+        self.assertEqual(files["cpu.tsv"].decode(),
+                         tsv(new[:3012]).replace("Newcomer-X", "Newcomer/X"))
+        self.assertTrue(files["cpu.txt"].decode().startswith(
+            "|C1   |Newcomer/X@3.00GHz                      |95000|\n"))
+        self.assertEqual(files["gpu.tsv"], self.before["gpu.tsv"])
+        self.assertNotIn("old rows", files["gpu.txt"].decode())
+        self.assertEqual([n for n in files if n.startswith(".")], [])
+        for line in ("against the 3012 rows it replaces: 2 entered, 2 left, 3010 stayed",
+                     "\"/\" restored in 1 names from",
+                     "new number one: Newcomer/X @ 3.00GHz (95000); was Cpu 0 (90000)",
+                     "C3001 -> C2 (+2999)  Cpu 3000",
+                     "best of those that left: C1 Cpu 0; C3012 Cpu 3011",
+                     "descriptions cut at 40 columns: 1",
+                     "|C6   |Long name name name name name name name |89997|  <- Long name",
+                     "number one unchanged: Gpu 0 (30000, now 30000)"):
+            self.assertIn(line, out)
+
+    def assertRefused(self, cpu_text, message, cpu_name="new_cpu.tsv"):
+        status, out, err = self.run_tool(cpu_text, cpu_name=cpu_name)
+        self.assertEqual(status, 1, out)
+        self.assertIn(os.path.join(self.d, cpu_name) + ":" + message, err)
+        self.assertIn("nothing written", err)
+        after = self.snapshot()
+        for name in ("cpu.tsv", "gpu.tsv", "cpu.txt", "gpu.txt"):
+            self.assertEqual(after[name], self.before[name], name)
+        self.assertEqual([n for n in after if n.startswith(".")], [])
+
+    def test_refuses_bad_input_with_file_and_line_and_writes_nothing(self):
+        lines = tsv(chart("Cpu", 3020)).splitlines(True)
+
+        def at_line(number, text):
+            return "".join(lines[:number - 1]) + text + "\n" + "".join(lines[number - 1:])
+        self.assertRefused(at_line(3, "Cpu x 12"), "3: line has no tab")
+        self.assertRefused(at_line(4, "Cpu x\t1,000"), "4: score '1,000' is not a decimal integer")
+        self.assertRefused(at_line(4, "Cpu x\t95000"), "4: score 95000 is higher than the 89998 on line 3")
+        self.assertRefused(at_line(4, "Cpu 1\t89997"), "4: name 'Cpu 1' appears again (first on line 2)")
+        self.assertRefused(at_line(3, "Cpu|x\t89998"), "3: name holds a bar")
+        self.assertRefused(at_line(3, "Caf\u00e9\t89998"), "3: name holds the character U+00E9")
+        self.assertRefused(tsv(chart("Cpu", 3011) + [("Zero", 0)]), "3012: score 0")
+        self.assertRefused(tsv(chart("Cpu", 3011) + [("PCI GDIHOOK5", 1)]),
+                           "3012: the chart ends after 3011 usable entries; the list keeps 3012")
+        self.assertRefused('{\n "A": 5,\n "B": 4\n "C": 3\n}\n', "4: invalid JSON",
+                           cpu_name="new_cpu.json")
+        self.assertRefused('[\n {"name": "A", "score": 5},\n {"name": "B", "score": "NA"}\n]',
+                           "3: score \"NA\" is not a whole number", cpu_name="new_cpu.json")
+        self.assertRefused('[\n {"name": "A", "score": 5},\n {"title": "B", "score": 4}\n]',
+                           "3: entry has no \"name\" string", cpu_name="new_cpu.json")
+        self.assertRefused('{\n "A": 5,\n "A": 4\n}', "3: name 'A' appears again (first on line 2)",
+                           cpu_name="new_cpu.json")
+
+    def test_dry_run_reports_and_writes_nothing(self):
+        status, out, err = self.run_tool(tsv(chart("Cpu", 3012, top=80000)), extra=["--dry-run"])
+        self.assertEqual(status, 0, err)
+        self.assertIn("number one unchanged: Cpu 0 (90000, now 80000)", out)
+        self.assertIn("dry run: nothing written", out)
+        after = self.snapshot()
+        self.assertEqual({n: after[n] for n in self.before}, self.before)
+
+
+if __name__ == "__main__":
+    unittest.main()
