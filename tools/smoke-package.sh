@@ -4,7 +4,8 @@
 # "tianti-cli.exe --scope gpu 4090" and compares its output with the native
 # tianti-cli's, starts tianti.exe, waits for its main window with the
 # program's caption, closes it with WM_CLOSE and checks the exit code 0.
-# Also checks that the zip holds exactly the four files of the package.
+# Also checks that the zip holds exactly the four files of the package, and
+# the oldest Windows the programs need (tools/check-winver.sh).
 # Usage: tools/smoke-package.sh [ZIP]   (default dist/tianti-<version>-win64.zip)
 # Environment: TIANTI_NATIVE_CLI, the native tianti-cli to compare with
 # (default build/native/cli/tianti-cli, built when it is missing).
@@ -82,6 +83,7 @@ z.extractall(dest)
 print("ok: the zip holds %s/ with its four files" % top)
 PY
 dir=$dest/tianti-$version
+"$here/check-winver.sh" "$dir"
 cd "$dir"
 
 "$native" --scope gpu 4090 > "$work/cli-native.txt"
