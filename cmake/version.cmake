@@ -1,6 +1,7 @@
 # The program's version, defined here and nowhere else. The version resource
 # (resources/tianti.rc, through the configured tianti_version.h) and the
-# release package's name (tools/package.sh) read it.
+# release package's name (tools/package.sh) read it; the manifest's assembly
+# version is checked against it below.
 #
 # TIANTI_VERSION is the version as people write it: MAJOR.MINOR, optionally
 # followed by a pre-release letter and number ("0.99a2"). The resource's
@@ -23,4 +24,13 @@ set(TIANTI_VERSION_NUMERIC "${TIANTI_VERSION_MAJOR}.${TIANTI_VERSION_MINOR}.0.${
 
 if(CMAKE_SCRIPT_MODE_FILE)
   execute_process(COMMAND ${CMAKE_COMMAND} -E echo "${TIANTI_VERSION}")
+else()
+  # The manifest is a plain resource file that bench programs share; its
+  # assembly version has to be written out, so it is held to this one here.
+  file(READ ${CMAKE_CURRENT_LIST_DIR}/../resources/tianti.exe.manifest _tianti_manifest)
+  string(FIND "${_tianti_manifest}" "name=\"tianti\" version=\"${TIANTI_VERSION_NUMERIC}\"" _tianti_at)
+  if(_tianti_at LESS 0)
+    message(FATAL_ERROR "resources/tianti.exe.manifest: the assembly version is not "
+                        "${TIANTI_VERSION_NUMERIC}, the version of cmake/version.cmake")
+  endif()
 endif()
