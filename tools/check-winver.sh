@@ -16,7 +16,7 @@
 # Functions that dpi.cpp looks up by name at run time (the Windows 8.1/10 DPI
 # functions) are optional: the program falls back when they are missing.
 # Usage: tools/check-winver.sh [DIR]   DIR holds tianti.exe and tianti-cli.exe
-#        (default build/windows/ui/win32 and build/windows/cli)
+#        (default: the two programs of the build tree build/windows)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
@@ -25,7 +25,10 @@ cc=x86_64-w64-mingw32-gcc-posix
 if [ $# -ge 1 ]; then
   exes=("$1/tianti.exe" "$1/tianti-cli.exe")
 else
-  exes=("$root/build/windows/ui/win32/tianti.exe" "$root/build/windows/cli/tianti-cli.exe")
+  exes=()
+  for exe in tianti.exe tianti-cli.exe; do
+    exes+=("$(find "$root/build/windows" -name "$exe" -not -path '*/CMakeFiles/*' -print -quit)")
+  done
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -35,7 +38,7 @@ bad() { echo "FAIL: $*" >&2; fail=1; }
 allowed="KERNEL32.dll USER32.dll GDI32.dll COMCTL32.dll ole32.dll OLEAUT32.dll SHELL32.dll SHLWAPI.dll msvcrt.dll"
 : > "$work/functions"
 for exe in "${exes[@]}"; do
-  [ -f "$exe" ] || { echo "no $exe: build it first" >&2; exit 1; }
+  [ -f "$exe" ] || { echo "no ${exe:-program}: build the windows preset first" >&2; exit 1; }
   $objdump -p "$exe" > "$work/p"
   name=$(basename "$exe")
   grep -q 'file format pei-x86-64' "$work/p" || bad "$name is not a 64-bit PE program"

@@ -34,7 +34,11 @@ echo "Packaging $name from $commit"
 
 stage=$work/stage/$name
 mkdir -p "$stage"
-cp "$work/src/build/windows/ui/win32/tianti.exe" "$work/src/build/windows/cli/tianti-cli.exe" "$stage/"
+for exe in tianti.exe tianti-cli.exe; do
+  built=$(find "$work/src/build/windows" -name "$exe" -not -path '*/CMakeFiles/*' -print -quit)
+  [ -n "$built" ] || { echo "no $exe in the build" >&2; exit 1; }
+  cp "$built" "$stage/"
+done
 cp "$work/src/README.md" "$work/src/LICENSE" "$stage/"
 python3 "$work/src/tools/package.py" stamp "$SOURCE_DATE_EPOCH" "$stage/tianti.exe" "$stage/tianti-cli.exe"
 
