@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test:
 # the native suite, the same suite under AddressSanitizer/UBSan, a minute of
-# each fuzz target, and the Windows programs' tests under Wine in a private
-# Xvfb display.
+# each fuzz target, the Windows programs' tests under Wine in a private
+# Xvfb display, and the release package: built twice and compared, then
+# unpacked and run in a fresh Wine prefix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -23,3 +24,8 @@ tools/fuzz.sh 60
 cmake --preset windows
 cmake --build --preset windows -j "$jobs"
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset windows
+
+# The release package from two clean clones, compared byte for byte; then the
+# shipped zip's smoke test (and the oldest Windows its programs need).
+tools/check-repro.sh
+tools/smoke-package.sh build/repro/dist/tianti-"$(cmake -P cmake/version.cmake)"-win64.zip
