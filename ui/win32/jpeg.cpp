@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "ui/win32/com_ptr.h"
+#include "common/win32/com_ptr.h"
 
 namespace tianti::win32 {
 

@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "common/message_title.h"
+#include "common/win32/wide.h"
 #include "ui/win32/designs.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/jpeg.h"
@@ -18,8 +20,6 @@ namespace tianti::win32 {
 
 using ui::Ctl;
 using ui::Win;
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 at the Win32 boundary");
 
 namespace {
 
@@ -33,25 +33,6 @@ constexpr UINT_PTR kButtonSubclass = 1;
 constexpr UINT_PTR kMultiLineEditSubclass = 2;
 // Widest tool tip line before it wraps, in pixels at 96 DPI.
 constexpr int kToolTipWidth = 360;
-
-std::wstring ToWide(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
-std::u16string ToU16(std::wstring_view s) { return std::u16string(s.begin(), s.end()); }
-
-// Text of an exception: UTF-8 where it is valid UTF-8, else the ANSI code page.
-std::wstring Widen(const char* text) {
-  if (!text || !*text) return L"";
-  for (UINT cp : {static_cast<UINT>(CP_UTF8), static_cast<UINT>(CP_ACP)}) {
-    const DWORD flags = cp == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
-    const int n = MultiByteToWideChar(cp, flags, text, -1, nullptr, 0);
-    if (n > 0) {
-      std::wstring out(static_cast<size_t>(n), L'\0');
-      MultiByteToWideChar(cp, flags, text, -1, out.data(), n);
-      out.resize(static_cast<size_t>(n) - 1);
-      return out;
-    }
-  }
-  return L"";
-}
 
 // A multi-line box gets its text as a new buffer (EM_SETHANDLE): one layout
 // and one scroll-bar update, where WM_SETTEXT deletes, inserts and scrolls in
@@ -468,9 +449,9 @@ void Win32Services::Release(Form& form) {
 
 std::u16string Win32Services::Text(Ctl control) const {
   HWND hwnd = controls_[Index(control)];
-  if (!hwnd) return ToU16(DesignOf(control).caption);
-  if (const auto& pending = pending_text_[Index(control)]) return ToU16(*pending);
-  return ToU16(WindowText(hwnd));
+  if (!hwnd) return FromWide(DesignOf(control).caption);
+  if (const auto& pending = pending_text_[Index(control)]) return FromWide(*pending);
+  return FromWide(WindowText(hwnd));
 }
 
 void Win32Services::SetText(Ctl control, std::u16string_view text) {
@@ -569,8 +550,8 @@ void Win32Services::SetOptionChecks(Ctl selected) {
 
 std::u16string Win32Services::Caption(Win window) const {
   const Form& form = forms_[Index(window)];
-  if (!form.hwnd) return ToU16(DesignOf(window).caption);
-  return ToU16(WindowText(form.hwnd));
+  if (!form.hwnd) return FromWide(DesignOf(window).caption);
+  return FromWide(WindowText(form.hwnd));
 }
 
 void Win32Services::SetCaption(Win window, std::u16string_view text) {
@@ -676,11 +657,11 @@ void Win32Services::ReportFailure(const std::wstring& what) noexcept {
   if (reporting_) return;  // a failure while one is shown: the first one stands
   reporting_ = true;
   try {
-    const std::wstring text = L"程序错误：" + what;
+    const std::wstring text = FailureReport(what);
     if (options_.report_failure) {
       options_.report_failure(text);
     } else {
-      ShowMessageBox(text, MB_OK | MB_ICONERROR, L"系统提示");
+      ShowMessageBox(text, MB_OK | MB_ICONERROR, ToWide(kMessageTitle));
     }
   } catch (...) {
   }
@@ -764,7 +745,7 @@ LRESULT CALLBACK Win32Services::FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
   } catch (const ui::ProgramEnded&) {
     services->OnEndedInHandler();
   } catch (const std::exception& e) {
-    services->ReportFailure(Widen(e.what()));
+    services->ReportFailure(WidenMessage(e.what()));
   } catch (...) {
     services->ReportFailure(L"未知错误");
   }
@@ -1011,7 +992,7 @@ LRESULT CALLBACK Win32Services::PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
         break;
     }
   } catch (const std::exception& e) {
-    form->services->ReportFailure(Widen(e.what()));
+    form->services->ReportFailure(WidenMessage(e.what()));
     return 0;
   } catch (...) {
     form->services->ReportFailure(L"未知错误");
@@ -1044,7 +1025,7 @@ LRESULT CALLBACK Win32Services::ControlSubclassProc(HWND hwnd, UINT msg, WPARAM 
     }
     return DefSubclassProc(hwnd, msg, wp, lp);
   } catch (const std::exception& e) {
-    reinterpret_cast<Win32Services*>(data)->ReportFailure(Widen(e.what()));
+    reinterpret_cast<Win32Services*>(data)->ReportFailure(WidenMessage(e.what()));
   } catch (...) {
     reinterpret_cast<Win32Services*>(data)->ReportFailure(L"未知错误");
   }

@@ -1,4 +1,4 @@
-#include "data/rank_rows.h"
+#include "query/rank_row_array.h"
 
 #include <stdexcept>
 #include <string>

@@ -1,4 +1,6 @@
-// The array of ranking rows that the main window fills at start-up.
+// RankRows, the array of slots that the query scans: the main window owns one
+// and fills it at start-up with the rows compiled into the program
+// (data/ranking_rows.h holds those lists).
 #pragma once
 
 #include <array>

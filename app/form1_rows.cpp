@@ -1,5 +1,5 @@
 // Filling RankRows at start-up: each slot refers to the row text compiled
-// into the program, so a store is a pointer and a length.
+// into the program (data/ranking_rows.h), so a store is a pointer and a length.
 #include "app/form1.h"
 #include "data/ranking_rows.h"
 
