@@ -1,3 +1,4 @@
+// The built-in JPEG pictures: RCDATA resource, memory stream, WIC decoder, DIB section.
 #include "ui/win32/jpeg.h"
 
 #include <objbase.h>
