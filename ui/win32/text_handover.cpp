@@ -33,9 +33,14 @@ bool HandOverText(HWND edit, const std::wstring& text) {
     LocalUnlock(buffer);
     const auto old = reinterpret_cast<HLOCAL>(SendMessageW(edit, EM_GETHANDLE, 0, 0));
     SendMessageW(edit, EM_SETHANDLE, reinterpret_cast<WPARAM>(buffer), 0);
-    // A box that ignored the buffer still shows its old text; who owns the
-    // buffer is then unknown, so it is left alone.
-    if (static_cast<size_t>(GetWindowTextLengthW(edit)) != text.size()) return false;
+    // What the box holds now decides. A box that still holds its old buffer
+    // ignored the new one, which is then ours to free; a box that holds
+    // neither leaves the owners unknown, and both buffers are left alone.
+    const auto held = reinterpret_cast<HLOCAL>(SendMessageW(edit, EM_GETHANDLE, 0, 0));
+    if (held != buffer) {
+      if (held == old) LocalFree(buffer);
+      return false;
+    }
     if (old && old != buffer) LocalFree(old);
     // WM_SETTEXT would have told accessibility tools of the new value.
     NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, edit, OBJID_CLIENT, CHILDID_SELF);
@@ -73,13 +78,22 @@ void Win32Services::PutText(Ctl control, HWND hwnd, const std::wstring& text) {
   if (!SetWindowTextW(hwnd, text.c_str())) ThrowLastError("SetWindowText");
 }
 
+// Every held text goes to its control even when one of them fails, so that
+// no text stays held for a box that does not show it: afterwards each box
+// reads back what it shows. The first failure is passed on.
 void Win32Services::FlushTexts() {
+  std::exception_ptr failure;
   for (std::size_t i = 0; i < pending_text_.size(); ++i) {
     if (!pending_text_[i]) continue;
     const std::wstring text = std::move(*pending_text_[i]);
     pending_text_[i].reset();
-    if (controls_[i]) PutText(static_cast<Ctl>(i), controls_[i], text);
+    try {
+      if (controls_[i]) PutText(static_cast<Ctl>(i), controls_[i], text);
+    } catch (...) {
+      if (!failure) failure = std::current_exception();
+    }
   }
+  if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace tianti::win32
