@@ -34,6 +34,9 @@ constexpr std::u16string_view kCommonDevices =
 
 Form1::Form1(ui::Services& ui, commands::Platform* platform) : ui_(ui), platform_(platform) {}
 
+void Form1::LoadCpuRows() { LoadCpuList(RankRows); }
+void Form1::LoadGpuRows() { LoadGpuList(RankRows); }
+
 void Form1::Form_Load() {
   LoadCpuRows();
   LoadGpuRows();

@@ -3,8 +3,8 @@
 // Form1 is written against ui::Services only; the same class runs under the
 // Win32 user interface, the console front end and the tests' in-memory double.
 // Its handlers and procedures live in app/ by group:
-//   app/form1.cpp           Form_Load, Form_Unload, Command1_Click, event routing
-//   app/form1_rows.cpp      LoadCpuRows, LoadGpuRows
+//   app/form1.cpp           Form_Load, LoadCpuRows, LoadGpuRows, Form_Unload,
+//                           Command1_Click, event routing
 //   app/form1_query.cpp     RunQuery, AddResultRow, FinishResultTable,
 //                           Option1_Click .. Option3_Click, Command2_Click,
 //                           Command3_Click (the query engine is query/engine.h)

@@ -19,10 +19,9 @@ bool InScope(std::u16string_view row, char16_t excluded) {
 }
 
 // A run of slots that hold consecutive rows of one compiled list, the way
-// Form1's LoadCpuRows and LoadGpuRows store them. Such rows lie back to back
-// in the list's text, each followed by u'\n', so the scan can search the run
-// as one block of text. Slots that were set any other way are not part of a
-// run.
+// LoadCpuList and LoadGpuList store them. Such rows lie back to back in the
+// list's text, each followed by u'\n', so the scan can search the run as one
+// block of text. Slots that were set any other way are not part of a run.
 struct CompiledRun {
   const data::RowList* list = nullptr;
   int first_row = 0;  // index in the list of the row in the first slot

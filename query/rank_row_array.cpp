@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "data/ranking_rows.h"
+
 namespace tianti {
 
 std::size_t RankRowArray::Check(int index) {
@@ -11,6 +13,15 @@ std::size_t RankRowArray::Check(int index) {
                             ", bounds 0 to 4736)");
   }
   return static_cast<std::size_t>(index);
+}
+
+void LoadCpuList(RankRowArray& rows) {
+  for (int s = 1; s <= data::kCpuRows.count; ++s) rows.Set(s, data::kCpuRows.Row(s - 1));
+}
+
+void LoadGpuList(RankRowArray& rows) {
+  const int base = data::kCpuRows.count;
+  for (int r = 1; r <= data::kGpuRows.count; ++r) rows.Set(base + r, data::kGpuRows.Row(r - 1));
 }
 
 }  // namespace tianti

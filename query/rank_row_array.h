@@ -29,4 +29,11 @@ class RankRowArray {
   std::array<std::u16string_view, kSize> slots_{};
 };
 
+// Start-up's filling from the rows compiled into the program; each slot
+// refers to the compiled text, so a store is a pointer and a length.
+// CPU rank s goes into slot s; GPU rank r into the slot after the last CPU
+// row plus r - 1.
+void LoadCpuList(RankRowArray& rows);
+void LoadGpuList(RankRowArray& rows);
+
 }  // namespace tianti

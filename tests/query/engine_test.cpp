@@ -12,8 +12,8 @@ namespace {
 // RankRows as start-up fills them.
 RankRowArray LoadedRows() {
   RankRowArray rows;
-  for (int s = 1; s <= data::kCpuRows.count; ++s) rows.Set(s, data::kCpuRows.Row(s - 1));
-  for (int r = 1; r <= data::kGpuRows.count; ++r) rows.Set(data::kCpuRows.count + r, data::kGpuRows.Row(r - 1));
+  LoadCpuList(rows);
+  LoadGpuList(rows);
   return rows;
 }
 
