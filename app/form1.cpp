@@ -1,3 +1,5 @@
+// The main window's life: start-up (Form_Load), Quit and the shut-down
+// sequence, and the routing of the user interface's events to the handlers.
 #include "app/form1.h"
 
 #include <exception>
@@ -32,12 +34,15 @@ constexpr std::u16string_view kCommonDevices =
 
 Form1::Form1(ui::Services& ui, commands::Platform* platform) : ui_(ui), platform_(platform) {}
 
+void Form1::LoadCpuRows() { LoadCpuList(RankRows); }
+void Form1::LoadGpuRows() { LoadGpuList(RankRows); }
+
 void Form1::Form_Load() {
   LoadCpuRows();
   LoadGpuRows();
-  QueryEnabled = u"0";
+  QueryEnabled = kQueryDisabled;
   ui_.Select(Ctl::Option1);  // raises Option1_Click, which runs no query yet
-  QueryEnabled = u"1";
+  QueryEnabled = kQueryEnabled;
   ui_.SetCaption(Win::Form1, kCaption);
   ui_.SetText(Ctl::Label1, ui_.Caption(Win::Form1));
   ui_.SetText(Ctl::Label2, u"常见设备：");

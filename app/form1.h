@@ -2,19 +2,21 @@
 //
 // Form1 is written against ui::Services only; the same class runs under the
 // Win32 user interface, the console front end and the tests' in-memory double.
-// Handlers are defined next to the subsystem they belong to:
-//   data/form1_rows.cpp       LoadCpuRows, LoadGpuRows
-//   query/form1_query.cpp     RunQuery, AddResultRow, FinishResultTable,
-//                             Option1_Click .. Option3_Click, Command2_Click,
-//                             Command3_Click
-//   app/form1.cpp             Form_Load, Form_Unload, Command1_Click, event routing
-//   commands/form1_commands.cpp  Command4_Click .. Command7_Click, Label6_Click ..
+// Its handlers and procedures live in app/ by group:
+//   app/form1.cpp           Form_Load, LoadCpuRows, LoadGpuRows, Form_Unload,
+//                           Command1_Click, event routing
+//   app/form1_query.cpp     RunQuery, AddResultRow, FinishResultTable,
+//                           Option1_Click .. Option3_Click, Command2_Click,
+//                           Command3_Click (the query engine is query/engine.h)
+//   app/form1_commands.cpp  Command4_Click .. Command7_Click, Label6_Click ..
+//                           Label9_Click (platform services from commands/)
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
-#include "data/rank_rows.h"
+#include "query/rank_row_array.h"
 #include "ui/services.h"
 
 namespace tianti {
@@ -53,10 +55,29 @@ class Form1 : public ui::EventSink {
   void Unload(ui::Win window, std::int16_t& cancel) override;
 
   // ---- window-level state ---------------------------------------------------
+  // The members keep the designer's names and their string codes.
+
+  // Slots 1..3012 the CPU list, 3013..4734 the GPU list, filled by Form_Load.
   RankRowArray RankRows;
-  std::u16string QueryScope;    // "1" ALL, "2" CPU, "3" GPU
-  std::u16string QueryEnabled;  // "0" while start-up selects ALL, then "1"
+
+  // The selected scope, written by the scope options before each query.
+  std::u16string QueryScope;
+  static constexpr std::u16string_view kScopeAll = u"1";  // Option1 "ALL"
+  static constexpr std::u16string_view kScopeCpu = u"2";  // Option2 "CPU"
+  static constexpr std::u16string_view kScopeGpu = u"3";  // Option3 "GPU"
+
+  // Guard of RunQuery: "0" while start-up selects ALL (that click runs no
+  // query), "1" from then on; empty before Form_Load.
+  std::u16string QueryEnabled;
+  static constexpr std::u16string_view kQueryDisabled = u"0";
+  static constexpr std::u16string_view kQueryEnabled = u"1";
+
+  // The slot the query is writing (AddResultRow reads it). After a query: the
+  // slot of the match that the 30-row limit cut off, or 4737 when the scan
+  // ran through every slot.
   std::int16_t ScanIndex = 0;
+  // Rows in the results box's table, 0..30; where separators and the
+  // closing border go follows from it.
   std::int16_t ResultCount = 0;
 
  private:
@@ -65,6 +86,8 @@ class Form1 : public ui::EventSink {
   void RunQuery();
   void AddResultRow();
   void FinishResultTable();
+  void RunScopeQuery(std::u16string_view scope);  // an option's click: set, run, finish
+  void RestorePointer() noexcept;
 
   ui::Services& ui_;
   commands::Platform* platform_;

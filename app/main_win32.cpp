@@ -7,6 +7,8 @@
 #include <string>
 
 #include "app/form1.h"
+#include "common/message_title.h"
+#include "common/win32/wide.h"
 #include "commands/platform.h"
 #include "commands/win32/launcher_win32.h"
 #include "commands/win32/processor_wmi.h"
@@ -16,17 +18,9 @@
 namespace {
 
 void ShowStartFailure(const char* what) {
-  std::wstring text = L"程序错误：";
-  if (what) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, what, -1, nullptr, 0);
-    if (n > 1) {
-      std::wstring w(static_cast<size_t>(n), L'\0');
-      MultiByteToWideChar(CP_UTF8, 0, what, -1, w.data(), n);
-      w.resize(static_cast<size_t>(n) - 1);
-      text += w;
-    }
-  }
-  MessageBoxW(nullptr, text.c_str(), L"系统提示", MB_OK | MB_ICONERROR);
+  using namespace tianti::win32;
+  MessageBoxW(nullptr, FailureReport(WidenMessage(what)).c_str(), ToWide(tianti::kMessageTitle).c_str(),
+              MB_OK | MB_ICONERROR);
 }
 
 // TIANTI_EXIT_AFTER_FIRST_PAINT=1 is for the start-up benchmark

@@ -6,7 +6,7 @@
 
 #include "app/form1.h"
 #include "cli/console_services.h"
-#include "ui/utf8.h"
+#include "common/utf8.h"
 #include "commands/processor.h"
 
 namespace tianti::cli {
@@ -14,7 +14,6 @@ namespace tianti::cli {
 namespace {
 
 using ui::Ctl;
-using ui::ToUtf8;
 
 constexpr std::string_view kUsage =
     "用法 Usage: tianti-cli [--scope all|cpu|gpu] [--and TERM] [--or TERM]... [--crlf] [--] MAIN\n"

@@ -1,10 +1,9 @@
 #include "cli/console_services.h"
 
-#include "ui/utf8.h"
+#include "common/utf8.h"
 
 namespace tianti::cli {
 
-using ui::ToUtf8;
 
 void ConsoleServices::MsgBox(std::u16string_view text, unsigned style, std::u16string_view title) {
   std::u16string line(title);

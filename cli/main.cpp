@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "ui/utf8.h"
+#include "common/utf8.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -24,7 +24,7 @@ int wmain(int argc, wchar_t** argv) {
 #else
 int main(int argc, char** argv) {
   std::vector<std::u16string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(tianti::ui::FromUtf8(argv[i]));
+  for (int i = 1; i < argc; ++i) args.push_back(tianti::FromUtf8(argv[i]));
   return tianti::cli::Run(args, std::cout, std::cerr);
 }
 #endif

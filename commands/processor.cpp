@@ -6,12 +6,10 @@
 #include <map>
 #include <string>
 
-#include "ui/utf8.h"
+#include "common/utf8.h"
 
 namespace tianti::commands {
 
-using ui::FromUtf8;
-using ui::ToUtf8;
 
 std::u16string BuildProcessorMessage(const ProcessorNames& names) {
   std::u16string text = u"本机CPU名称：";

@@ -88,11 +88,16 @@ class CpuinfoProcessorSource : public ProcessorSource {
 
 // ---- the platform's own source ----------------------------------------------
 
+// The local processors from the platform's own source: WMI on Windows (COM
+// initialised for the calling thread for the call's duration; a console
+// program has no other place that does), /proc/cpuinfo elsewhere. Defined in
+// commands/win32/local_processors_win32.cpp and
+// commands/local_processors_posix.cpp.
+ProcessorReport QueryLocalProcessors();
+
 // Prints the local processor names, one a line (a null name as an empty
 // line), as UTF-8 to `out` and returns 0; on failure prints the failure
-// message to `err` and returns 1. On Windows it asks WMI and initialises COM
-// for the calling thread for the call's duration (a console program has no
-// other place that does); elsewhere it reads /proc/cpuinfo.
+// message to `err` and returns 1.
 int PrintLocalProcessors(std::ostream& out, std::ostream& err);
 
 }  // namespace tianti::commands

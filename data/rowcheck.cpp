@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "common/utf8.h"
+
 namespace tianti::rowcheck {
 namespace {
 
@@ -20,24 +22,6 @@ std::string Hex(char32_t cp) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(cp));
   return buf;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 bool IsPrintableAscii(char32_t cp) { return cp >= 0x20 && cp <= 0x7E; }
@@ -262,50 +246,14 @@ std::size_t DisplayWidth(std::u16string_view text) {
 bool DecodeUtf8(std::string_view bytes, std::u16string& out, std::size_t& error_offset) {
   out.clear();
   out.reserve(bytes.size());
-  std::size_t i = 0;
-  const std::size_t n = bytes.size();
-  while (i < n) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    if (b < 0x80) {
-      out.push_back(static_cast<char16_t>(b));
-      ++i;
-      continue;
-    }
-    std::size_t len;
-    char32_t cp;
-    if (b >= 0xC2 && b <= 0xDF) {
-      len = 2;
-      cp = static_cast<char32_t>(b & 0x1F);
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      len = 3;
-      cp = static_cast<char32_t>(b & 0x0F);
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      len = 4;
-      cp = static_cast<char32_t>(b & 0x07);
-    } else {
+  for (std::size_t i = 0; i < bytes.size();) {
+    const Utf8Sequence seq = ReadUtf8(bytes, i);
+    if (!seq.ok) {
       error_offset = i;
       return false;
     }
-    for (std::size_t k = 1; k < len; ++k) {
-      if (i + k >= n || (static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) {
-        error_offset = i;
-        return false;
-      }
-      cp = (cp << 6) | static_cast<char32_t>(static_cast<unsigned char>(bytes[i + k]) & 0x3F);
-    }
-    if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-        (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))) {
-      error_offset = i;
-      return false;
-    }
-    if (cp < 0x10000) {
-      out.push_back(static_cast<char16_t>(cp));
-    } else {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    }
-    i += len;
+    AppendUtf16(out, seq.code_point);
+    i += seq.length;
   }
   return true;
 }

@@ -36,7 +36,8 @@ constexpr Win OwnerOf(Ctl c) {
                                                     : Win::Form3;
 }
 
-// Mouse pointer values of a window.
+// Mouse pointer of a window, by the designer's MousePointer values: 0 the
+// default arrow, 11 the hourglass (busy) pointer shown while a query runs.
 enum class Pointer : int { Default = 0, Hourglass = 11 };
 
 // Message box styles used by the program: one OK button with an icon.

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <wbemidl.h>
 
-#include "ui/win32/com_ptr.h"
+#include "common/win32/com_ptr.h"
 
 namespace tianti::commands::win32 {
 

@@ -4,7 +4,9 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <cwctype>
 #include <sstream>
+#include <string>
 #include <thread>
 
 #include "app/form1.h"
@@ -88,6 +90,48 @@ TEST(Win32Launcher, StartDoesNotWaitAndReportsWhatCannotStart) {
   LaunchResult missing = launcher.Start(u"tianti-no-such-program.exe https://example.invalid", u"");
   EXPECT_FALSE(missing.started);
   EXPECT_EQ(missing.error, static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+}
+
+// A program named explorer.exe planted in the current folder, which the
+// usual search would find before the Windows folder's, is never what a link
+// starts: the process started runs the Windows folder's explorer.exe.
+TEST(Win32Launcher, ExplorerComesFromTheWindowsFolderNotTheCurrentOne) {
+  wchar_t temp[MAX_PATH], system[MAX_PATH], windows[MAX_PATH], before[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+  ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+  ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, before), 0u);
+  const std::wstring folder = std::wstring(temp) + L"tianti-planted-" + std::to_wstring(GetCurrentProcessId());
+  const std::wstring planted = folder + L"\\explorer.exe";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW((std::wstring(system) + L"\\cmd.exe").c_str(), planted.c_str(), FALSE));
+  ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+
+  void* process = nullptr;
+  const LaunchResult result = StartMinimized(u"explorer.exe /c exit 9", &process);
+  SetCurrentDirectoryW(before);
+  ASSERT_TRUE(result.started) << result.error;
+  wchar_t image[MAX_PATH];
+  DWORD size = MAX_PATH;
+  const bool named = QueryFullProcessImageNameW(process, 0, image, &size);
+  TerminateProcess(process, 0);
+  WaitForSingleObject(process, 10000);
+  CloseHandle(process);
+  DeleteFileW(planted.c_str());
+  RemoveDirectoryW(folder.c_str());
+
+  ASSERT_TRUE(named);
+  auto lower = [](std::wstring s) {
+    for (wchar_t& c : s) c = static_cast<wchar_t>(std::towlower(c));
+    return s;
+  };
+  // Wine reports its built-in explorer as the system folder's.
+  EXPECT_NE(lower(image), lower(planted));
+  EXPECT_TRUE(lower(image) == lower(std::wstring(windows) + L"\\explorer.exe") ||
+              lower(image) == lower(std::wstring(system) + L"\\explorer.exe"))
+      << std::string(image, image + size);
+  EXPECT_EQ(lower(ProgramPath(u"explorer.exe https://www.microsoft.com")),
+            lower(std::wstring(windows) + L"\\explorer.exe"));
 }
 
 }  // namespace

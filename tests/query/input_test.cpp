@@ -129,6 +129,16 @@ TEST_F(QueryTest, PointerIsHourglassWhileTheNoteIsOpen) {
   EXPECT_EQ(ui.pointer(Win::Form1), Pointer::Default);
 }
 
+// A limit note that cannot be shown ends the query with its failure; the
+// pointer is the default one all the same, and the 30 rows stay in the box.
+TEST_F(QueryTest, PointerIsRestoredWhenTheNoteFails) {
+  ui.on_message = [](const ui::ShownMessage&) { throw std::runtime_error("no message box"); };
+  Type({u"|"});
+  EXPECT_THROW(form.Command2_Click(), std::runtime_error);
+  EXPECT_EQ(ui.pointer(Win::Form1), Pointer::Default);
+  EXPECT_EQ(Rows().size(), 30u);
+}
+
 TEST_F(QueryTest, HostileInputGivesTheDefinedResult) {
   const std::u16string huge(100000, u'A');
   const std::u16string bar_run(100000, u'|');

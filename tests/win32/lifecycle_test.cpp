@@ -1,6 +1,7 @@
 // Queries through the real window, message boxes, unloading and ending the
 // program, and failures that escape an event handler.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -337,6 +338,57 @@ TEST_F(UnloadTest, EndCalledFromAHandlerStopsTheLoopAndEverything) {
   EXPECT_EQ(sink.clicks, std::vector<Ctl>{Ctl::Command1});
   // Outside a window procedure, End's exception reaches the caller.
   EXPECT_THROW(ui.End(), ui::ProgramEnded);
+}
+
+// ---- texts that a control does not take -----------------------------------
+
+// A control subclass that swallows one message, answering it with `answer`.
+struct Swallow {
+  UINT message;
+  LRESULT answer;
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+    const auto* self = reinterpret_cast<const Swallow*>(data);
+    if (msg == self->message) return self->answer;
+    return DefSubclassProc(hwnd, msg, wp, lp);
+  }
+  void Install(HWND hwnd) const { SetWindowSubclass(hwnd, Proc, 77, reinterpret_cast<DWORD_PTR>(this)); }
+  void Remove(HWND hwnd) const { RemoveWindowSubclass(hwnd, Proc, 77); }
+};
+
+// A multi-line box that ignores a handed-over buffer still gets the new
+// text, even one as long as the old: its own buffer is not freed under it.
+TEST_F(UnloadTest, ABoxThatKeepsItsBufferStillGetsTheText) {
+  HWND box = ui.ControlHandle(Ctl::Text8);
+  const Swallow swallow{EM_SETHANDLE, 0};
+  swallow.Install(box);
+  ui.SetText(Ctl::Text8, u"first table\r\n");
+  ui.SetText(Ctl::Text8, u"other table\r\n");
+  EXPECT_EQ(WindowText(box), L"other table\r\n");
+  EXPECT_EQ(ui.Text(Ctl::Text8), u"other table\r\n");
+  swallow.Remove(box);
+  ui.SetText(Ctl::Text8, u"third table\r\n");
+  EXPECT_EQ(WindowText(box), L"third table\r\n");
+}
+
+// Held texts that their controls refuse: the other held texts still reach
+// their boxes, every box reads back what it shows, and the failure is
+// reported (the report's own hand-over of held texts must not fail again).
+TEST_F(UnloadTest, RefusedTextsLeaveTheBoxesAndTheirTextsAlike) {
+  const Swallow refuse{WM_SETTEXT, FALSE};
+  for (Ctl box : {Ctl::Text1, Ctl::Text2}) refuse.Install(ui.ControlHandle(box));
+  sink.on_click = [this](Ctl) {
+    ui.SetText(Ctl::Text1, u"main");
+    ui.SetText(Ctl::Text2, u"and");
+    ui.SetText(Ctl::Text5, u"or");
+  };
+  watcher().clear();
+  SendMessageW(ui.ControlHandle(Ctl::Command4), BM_CLICK, 0, 0);
+  for (Ctl box : {Ctl::Text1, Ctl::Text2}) refuse.Remove(ui.ControlHandle(box));
+  EXPECT_EQ(watcher().boxes().size(), 1u);
+  for (Ctl box : {Ctl::Text1, Ctl::Text2, Ctl::Text5}) {
+    EXPECT_EQ(W(ui.Text(box)), WindowText(ui.ControlHandle(box)));
+  }
+  EXPECT_EQ(WindowText(ui.ControlHandle(Ctl::Text5)), L"or");
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// The design tables of the three windows: every control's kind, place, font, colours and tab order.
 #include "ui/win32/designs.h"
 
 #include <iterator>

@@ -1,3 +1,4 @@
+// DPI of a window or monitor and twips to pixels, with the newer Windows functions looked up at run time.
 #include "ui/win32/dpi.h"
 
 namespace tianti::win32 {

@@ -1,3 +1,4 @@
+// The font cache: one face and GB2312 at each size, weight and DPI, with a fallback face on the double-width grid.
 #include "ui/win32/fonts.h"
 
 

@@ -1,3 +1,4 @@
+// The built-in JPEG pictures: RCDATA resource, memory stream, WIC decoder, DIB section.
 #include "ui/win32/jpeg.h"
 
 #include <objbase.h>
@@ -8,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "ui/win32/com_ptr.h"
+#include "common/win32/com_ptr.h"
 
 namespace tianti::win32 {
 

@@ -1,6 +1,16 @@
 // The Win32 implementation of the user-interface services: the three windows
 // of the program built from their designs (ui/win32/designs.cpp), their
-// events raised on the EventSink, and the message loop.
+// events raised on the EventSink, and the message loop. Its members are
+// defined by job:
+//   win32_services.cpp    classes, windows' operations, message boxes, failures
+//   window_load.cpp       loading a window and its controls, releasing them
+//   layout.cpp            sizes and places at a DPI, the DPI change
+//   text_handover.cpp     controls' texts, held texts, multi-line hand-over
+//   tooltips_options.cpp  tool tips, the option group
+//   window_procs.cpp      message loop, window procedures, event routing
+//   colours.cpp           control colours, the link labels' text colour
+//   colour_button.cpp     the owner-drawn coloured buttons
+//   picture_box.cpp       the picture box control
 #pragma once
 
 #include <windows.h>
@@ -111,10 +121,8 @@ class Win32Services final : public ui::Services {
   void ApplyFont(const Form& form, const ControlDesign& design, HWND hwnd);
   void ApplyFonts(Form& form);
   void SetToolTipWidth(const Form& form);
-  RECT ControlRect(const Form& form, const ControlDesign& design) const;
   void Layout(Form& form);
   void ApplyDpi(Form& form, UINT dpi, const RECT* suggested);
-  SIZE WindowSizeFor(const Form& form, UINT dpi) const;
   void FitClientArea(Form& form);
   void Release(Form& form);
   void ReleasePictures(Form& form);

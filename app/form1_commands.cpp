@@ -1,8 +1,11 @@
+// The main window's handlers of the right-hand column: About, the picture
+// windows, the local processor and the four link labels.
 #include "app/form1.h"
 #include "commands/launcher.h"
 #include "commands/links.h"
 #include "commands/platform.h"
 #include "commands/processor.h"
+#include "common/message_title.h"
 
 namespace tianti {
 
@@ -10,8 +13,6 @@ using ui::Ctl;
 using ui::Win;
 
 namespace {
-
-constexpr std::u16string_view kNoticeTitle = u"系统提示";
 
 // Starts a link label's command; the main window stays usable at once. Only
 // when neither the command nor its address could be started does the user
@@ -22,7 +23,7 @@ void OpenLink(ui::Services& ui, commands::Platform* platform, const commands::Li
   commands::LaunchResult result = platform->launcher->Start(link.command, address);
   if (!result.started) {
     ui.MsgBox(commands::BuildLaunchFailureMessage(address, result.error), ui::kMsgWarning,
-              kNoticeTitle);
+              kMessageTitle);
   }
 }
 
@@ -41,16 +42,16 @@ void Form1::Command7_Click() { ui_.Show(Win::Form3); }
 // failed query shows its own warning and never a partial list.
 void Form1::Command6_Click() {
   if (!platform_ || !platform_->processors) {
-    ui_.MsgBox(commands::kNoProcessorSourceMessage, ui::kMsgWarning, kNoticeTitle);
+    ui_.MsgBox(commands::kNoProcessorSourceMessage, ui::kMsgWarning, kMessageTitle);
     return;
   }
   commands::ProcessorReport report = platform_->processors->Query();
   if (!report.ok()) {
     ui_.MsgBox(commands::BuildProcessorFailureMessage(*report.failure), ui::kMsgWarning,
-               kNoticeTitle);
+               kMessageTitle);
     return;
   }
-  ui_.MsgBox(commands::BuildProcessorMessage(report.names), ui::kMsgInformation, kNoticeTitle);
+  ui_.MsgBox(commands::BuildProcessorMessage(report.names), ui::kMsgInformation, kMessageTitle);
 }
 
 void Form1::Label6_Click() { OpenLink(ui_, platform_, commands::kGeekbenchLink); }

@@ -1,4 +1,6 @@
-// The array of ranking rows that the main window fills at start-up.
+// RankRows, the array of slots that the query scans: the main window owns one
+// and fills it at start-up with the rows compiled into the program
+// (data/ranking_rows.h holds those lists).
 #pragma once
 
 #include <array>
@@ -26,5 +28,12 @@ class RankRowArray {
   static std::size_t Check(int index);
   std::array<std::u16string_view, kSize> slots_{};
 };
+
+// Start-up's filling from the rows compiled into the program; each slot
+// refers to the compiled text, so a store is a pointer and a length.
+// CPU rank s goes into slot s; GPU rank r into the slot after the last CPU
+// row plus r - 1.
+void LoadCpuList(RankRowArray& rows);
+void LoadGpuList(RankRowArray& rows);
 
 }  // namespace tianti

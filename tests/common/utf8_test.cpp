@@ -1,9 +1,9 @@
 // UTF-8 decoding of the arguments and encoding of the output.
 #include <gtest/gtest.h>
 
-#include "ui/utf8.h"
+#include "common/utf8.h"
 
-namespace tianti::ui {
+namespace tianti {
 namespace {
 
 TEST(Utf8, DecodesWellFormedText) {
@@ -50,4 +50,4 @@ TEST(Utf8, RoundTripAndMalformedInput) {
 }
 
 }  // namespace
-}  // namespace tianti::ui
+}  // namespace tianti

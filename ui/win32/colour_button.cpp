@@ -1,0 +1,91 @@
+// The owner-drawn buttons with a coloured face (Query, Reset, Quit): face,
+// edge, caption with its access key, focus outline and rectangle.
+#include "ui/win32/win32_services.h"
+
+#include <string>
+
+#include "ui/win32/designs.h"
+#include "ui/win32/internal.h"
+
+namespace tianti::win32 {
+
+using ui::Ctl;
+using ui::Win;
+
+namespace {
+
+// A caption as shown with hidden access keys: "&x" shows "x", "&&" shows "&".
+std::wstring WithoutAccessMarks(const std::wstring& caption) {
+  std::wstring shown;
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == L'&' && i + 1 < caption.size()) ++i;
+    shown += caption[i];
+  }
+  return shown;
+}
+
+}  // namespace
+
+void Win32Services::DrawColourButton(const DRAWITEMSTRUCT& item) {
+  const int index = ControlIndexOf(item.hwndItem);
+  if (index < 0) return;
+  const ControlDesign& d = DesignOf(static_cast<Ctl>(index));
+  HDC dc = item.hDC;
+  RECT rc = item.rcItem;
+  const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+  const bool focused = (item.itemState & ODS_FOCUS) != 0;
+  const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+  const COLORREF face = d.back.Resolve();
+  // Access-key underlines and the focus rectangle follow the keyboard cues
+  // (also asked of the button: not every system puts them into itemState).
+  const LRESULT ui_state = SendMessageW(item.hwndItem, WM_QUERYUISTATE, 0, 0);
+  const bool hide_accel = (item.itemState & ODS_NOACCEL) || (ui_state & UISF_HIDEACCEL);
+  const bool hide_focus = (item.itemState & ODS_NOFOCUSRECT) || (ui_state & UISF_HIDEFOCUS);
+  // Text in the colour that the system pairs with the face.
+  const bool highlight_face = d.back.kind == Colour::kSystem && d.back.system_index == COLOR_HIGHLIGHT;
+  const COLORREF text_colour =
+      disabled ? GetSysColor(COLOR_GRAYTEXT) : GetSysColor(highlight_face ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
+
+  // The focused button wears the dark outline of a default button.
+  if (focused || pressed) {
+    FrameRect(dc, &rc, GetSysColorBrush(COLOR_WINDOWFRAME));
+    InflateRect(&rc, -1, -1);
+  }
+  FillRect(dc, &rc, Brush(face));
+  if (pressed) {
+    FrameRect(dc, &rc, GetSysColorBrush(COLOR_BTNSHADOW));
+  } else {
+    DrawEdge(dc, &rc, EDGE_RAISED, BF_RECT);
+  }
+
+  // With the access keys hidden the caption is drawn without its "&" marks
+  // (DT_HIDEPREFIX alone is not honoured everywhere).
+  const std::wstring caption = hide_accel ? WithoutAccessMarks(WindowText(item.hwndItem)) : WindowText(item.hwndItem);
+  HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, text_colour);
+  const UINT format = DT_CENTER | DT_WORDBREAK | (hide_accel ? DT_NOPREFIX : 0);
+  RECT text = rc;
+  InflateRect(&text, -2, 0);
+  RECT measure = text;
+  DrawTextW(dc, caption.c_str(), -1, &measure, format | DT_CALCRECT);
+  const int height = measure.bottom - measure.top;
+  text.top = rc.top + (rc.bottom - rc.top - height) / 2;
+  text.bottom = text.top + height;
+  if (pressed) OffsetRect(&text, 1, 1);
+  DrawTextW(dc, caption.c_str(), -1, &text, format);
+  SelectObject(dc, old_font);
+
+  if (focused && !hide_focus) {
+    RECT focus_rect = rc;
+    InflateRect(&focus_rect, -3, -3);
+    if (focus_rect.bottom - focus_rect.top < 4) {  // a low button: the rectangle just inside the edge
+      focus_rect = rc;
+      InflateRect(&focus_rect, -2, -1);
+    }
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    DrawFocusRect(dc, &focus_rect);
+  }
+}
+
+}  // namespace tianti::win32
