@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "query/engine.h"
 #include "query/rank_row_array.h"
 #include "ui/services.h"
 
@@ -53,6 +54,10 @@ class Form1 : public ui::EventSink {
   // ui::EventSink: routes the user interface's events to the handlers above.
   void Click(ui::Ctl control) override;
   void Unload(ui::Win window, std::int16_t& cancel) override;
+
+  // The five search terms as a query reads them from Text1, Text2 and Text5
+  // to Text7 now: trimmed and upper-cased.
+  query::Terms TermsInBoxes() const;
 
   // ---- window-level state ---------------------------------------------------
   // The members keep the designer's names and their string codes.

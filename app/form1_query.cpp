@@ -42,7 +42,7 @@ void Form1::Option2_Click() { RunScopeQuery(kScopeCpu); }
 void Form1::Option3_Click() { RunScopeQuery(kScopeGpu); }
 
 void Form1::RunScopeQuery(std::u16string_view scope) {
-  QueryScope.assign(scope);
+  QueryScope = std::u16string(scope);  // (assign() from a view trips a false -Wrestrict in GCC 12)
   RunQuery();
   FinishResultTable();
 }
@@ -63,15 +63,20 @@ void Form1::Command3_Click() {
   }
 }
 
-void Form1::RunQuery() {
-  if (QueryEnabled == kQueryDisabled) return;
-
+query::Terms Form1::TermsInBoxes() const {
   query::Terms terms;
   terms.main = query::NormalizeTerm(ui_.Text(Ctl::Text1));
   terms.also = query::NormalizeTerm(ui_.Text(Ctl::Text2));
   terms.or1 = query::NormalizeTerm(ui_.Text(Ctl::Text5));
   terms.or2 = query::NormalizeTerm(ui_.Text(Ctl::Text6));
   terms.or3 = query::NormalizeTerm(ui_.Text(Ctl::Text7));
+  return terms;
+}
+
+void Form1::RunQuery() {
+  if (QueryEnabled == kQueryDisabled) return;
+
+  const query::Terms terms = TermsInBoxes();
 
   if (terms.main.empty()) {
     ui_.MsgBox(kMissingTerm, ui::kMsgWarning, kMessageTitle);

@@ -6,8 +6,10 @@
 
 #include "app/form1.h"
 #include "cli/console_services.h"
+#include "cli/formats.h"
 #include "common/utf8.h"
 #include "commands/processor.h"
+#include "query/engine.h"
 
 namespace tianti::cli {
 
@@ -16,11 +18,13 @@ namespace {
 using ui::Ctl;
 
 constexpr std::string_view kUsage =
-    "用法 Usage: tianti-cli [--scope all|cpu|gpu] [--and TERM] [--or TERM]... [--crlf] [--] MAIN\n"
+    "用法 Usage: tianti-cli [--scope all|cpu|gpu] [--and TERM] [--or TERM]...\n"
+    "                       [--format table|tsv|json] [--crlf] [--] MAIN\n"
     "            tianti-cli --cpu\n";
 
 constexpr std::string_view kHelp =
-    "用法 Usage: tianti-cli [--scope all|cpu|gpu] [--and TERM] [--or TERM]... [--crlf] [--] MAIN\n"
+    "用法 Usage: tianti-cli [--scope all|cpu|gpu] [--and TERM] [--or TERM]...\n"
+    "                       [--format table|tsv|json] [--crlf] [--] MAIN\n"
     "            tianti-cli --cpu\n"
     "\n"
     "在内置的CPU/GPU性能天梯中查询，与主窗口的\"查询\"按钮结果相同。\n"
@@ -36,15 +40,26 @@ constexpr std::string_view kHelp =
     "  --or TERM       或查询条件，最多三个，依次为或1、或2、或3\n"
     "                  OR term, up to three, filling OR 1, OR 2, OR 3 in order;\n"
     "                  an OR term counts only when every OR term before it is given\n"
-    "  --crlf          输出保留CR LF行尾 / keep CR LF line ends in the output\n"
+    "  --format F      输出格式 / output format:\n"
+    "                  table 表格(默认)，与结果框相同 / the results box's table (default)\n"
+    "                  tsv   每条结果一行：列表<TAB>名次<TAB>硬件描述<TAB>得分，列表为 C 或 G\n"
+    "                        one line a row: list<TAB>rank<TAB>description<TAB>score,\n"
+    "                        list C or G, the description without its fill spaces\n"
+    "                  json  一个 UTF-8 JSON 对象 / one UTF-8 JSON object:\n"
+    "                        {\"rows\":[{\"list\",\"rank\",\"description\",\"score\"}...],\n"
+    "                         \"rule\":\"a\"..\"e\" (null 未查询 / no query ran),\n"
+    "                         \"truncated\":是否出现30条上限提示 / whether the 30-row note appeared,\n"
+    "                         \"messages\":[提示框文字 / the message boxes' texts]}\n"
+    "                        json 时提示信息只写入 JSON / with json the messages go only into it\n"
+    "  --crlf          表格输出保留CR LF行尾 / keep CR LF line ends in the table output\n"
     "  --              结束选项，其后为主查询条件 / ends the options; MAIN may start with \"-\"\n"
     "  --cpu           显示本机CPU名称，每行一个，不查询\n"
     "                  print this computer's processor names, one a line, no query\n"
     "  -h, --help      显示本说明 / show this help\n"
     "\n"
-    "结果表格输出到标准输出(UTF-8)，最多30条；提示信息输出到标准错误。\n"
-    "The result table goes to standard output (UTF-8), at most 30 rows; messages go\n"
-    "to standard error.\n"
+    "结果输出到标准输出(UTF-8)，最多30条；提示信息输出到标准错误(json 除外)。\n"
+    "The result goes to standard output (UTF-8), at most 30 rows; messages go to\n"
+    "standard error (except with json).\n"
     "\n"
     "退出码 Exit status: 0 查询完成 query ran; 2 缺少查询条件或用法错误 missing main\n"
     "term or usage error; 1 其他错误 other failure.\n";
@@ -54,6 +69,7 @@ struct Options {
   std::optional<std::u16string> and_term;
   std::vector<std::u16string> or_terms;
   std::optional<std::u16string> main_term;
+  Format format = Format::kTable;
   bool crlf = false;
   bool help = false;
   bool cpu = false;
@@ -62,6 +78,7 @@ struct Options {
 // Parses the command line; on a usage error returns its message.
 std::optional<std::string> Parse(const std::vector<std::u16string>& args, Options& opt) {
   bool scope_given = false;
+  bool format_given = false;
   bool options_done = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::u16string& arg = args[i];
@@ -82,7 +99,8 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
       name = arg.substr(0, eq);
       value = arg.substr(eq + 1);
     }
-    const bool takes_value = name == u"--scope" || name == u"--and" || name == u"--or";
+    const bool takes_value =
+        name == u"--scope" || name == u"--and" || name == u"--or" || name == u"--format";
     if (name == u"-h" || name == u"--help" || name == u"--crlf" || name == u"--cpu") {
       if (value) return "option " + ToUtf8(name) + " takes no value";
       if (name == u"--cpu") {
@@ -111,6 +129,18 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
       } else {
         return "--scope must be all, cpu or gpu, not " + ToUtf8(*value);
       }
+    } else if (name == u"--format") {
+      if (format_given) return "--format given more than once";
+      format_given = true;
+      if (*value == u"table") {
+        opt.format = Format::kTable;
+      } else if (*value == u"tsv") {
+        opt.format = Format::kTsv;
+      } else if (*value == u"json") {
+        opt.format = Format::kJson;
+      } else {
+        return "--format must be table, tsv or json, not " + ToUtf8(*value);
+      }
     } else if (name == u"--and") {
       if (opt.and_term) return "--and given more than once";
       opt.and_term = *value;
@@ -119,7 +149,8 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
       opt.or_terms.push_back(*value);
     }
   }
-  if (opt.cpu && (opt.main_term || opt.and_term || !opt.or_terms.empty() || scope_given))
+  if (opt.cpu && (opt.main_term || opt.and_term || !opt.or_terms.empty() || scope_given ||
+                  format_given))
     return "--cpu takes no query terms";
   if (!opt.help && !opt.cpu && !opt.main_term) return "the MAIN term is missing";
   return std::nullopt;
@@ -150,7 +181,9 @@ int Run(const std::vector<std::u16string>& args, std::ostream& out, std::ostream
   if (opt.cpu) return commands::PrintLocalProcessors(out, err);  // 0, or 1 with the reason
 
   try {
-    ConsoleServices ui(err);
+    // JSON carries the message boxes itself; the other formats write them to
+    // standard error as they open.
+    ConsoleServices ui(opt.format == Format::kJson ? nullptr : &err);
     Form1 form(ui);
     ui.SetSink(&form);
     form.Form_Load();  // selects ALL, which runs no query yet
@@ -171,9 +204,30 @@ int Run(const std::vector<std::u16string>& args, std::ostream& out, std::ostream
     // A query that gets past the main-term check always leaves at least the
     // table head; an empty box means the warning and the reset.
     const std::u16string table = ui.Text(Ctl::Text8);
-    if (table.empty()) return kExitUsage;
-    out << TableText(table, opt.crlf);
+    const bool ran = !table.empty();
+    switch (opt.format) {
+      case Format::kTable:
+        out << TableText(table, opt.crlf);
+        break;
+      case Format::kTsv:
+        out << TsvText(TableRows(table));
+        break;
+      case Format::kJson: {
+        JsonResult result;
+        result.rows = TableRows(table);
+        if (ran) {
+          // The rule the query chose, from the same terms it read; the scan
+          // stops short of the last slot only at the match the limit cut off.
+          result.rule = static_cast<char>(query::Letter(query::ChooseRule(form.TermsInBoxes())));
+          result.truncated = form.ScanIndex <= RankRowArray::kLast;
+        }
+        for (const ui::ShownMessage& m : ui.messages()) result.messages.push_back(m.text);
+        out << JsonText(result);
+        break;
+      }
+    }
     out.flush();
+    if (!ran) return kExitUsage;
     return out ? kExitOk : kExitError;
   } catch (const std::exception& e) {
     err << "tianti-cli: error: " << e.what() << '\n';

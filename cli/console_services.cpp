@@ -4,13 +4,14 @@
 
 namespace tianti::cli {
 
-
 void ConsoleServices::MsgBox(std::u16string_view text, unsigned style, std::u16string_view title) {
-  std::u16string line(title);
-  line += u'：';
-  line += text;
-  messages_ << ToUtf8(line) << '\n';
-  messages_.flush();
+  if (messages_) {
+    std::u16string line(title);
+    line += u'：';
+    line += text;
+    *messages_ << ToUtf8(line) << '\n';
+    messages_->flush();
+  }
   ui::MemoryServices::MsgBox(text, style, title);
 }
 

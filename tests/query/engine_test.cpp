@@ -30,7 +30,7 @@ TEST(QueryEngine, ChoosesTheFirstRuleWhoseTermsAreGiven) {
 TEST(QueryEngine, AnswersWithSlotsInOrderAndReportsTheLimit) {
   const RankRowArray rows = LoadedRows();
   // Every row holds "|": the first 30 slots of the scope, then the limit.
-  Answer all = Search(rows, Scope::kGpu, {u"|"});
+  Answer all = Search(rows, Scope::kGpu, Terms{u"|", {}, {}, {}, {}});
   EXPECT_EQ(all.rule, Rule::kMain);
   ASSERT_EQ(all.slots.size(), 30u);
   EXPECT_EQ(all.slots.front(), data::kCpuRows.count + 1);
@@ -39,14 +39,14 @@ TEST(QueryEngine, AnswersWithSlotsInOrderAndReportsTheLimit) {
   EXPECT_EQ(all.scan_end, data::kCpuRows.count + 31);
 
   // A term found in few rows: every match, no limit, the scan ran through.
-  Answer few = Search(rows, Scope::kCpu, {u"3970X"});
+  Answer few = Search(rows, Scope::kCpu, Terms{u"3970X", {}, {}, {}, {}});
   ASSERT_FALSE(few.slots.empty());
   EXPECT_FALSE(few.truncated);
   EXPECT_EQ(few.scan_end, RankRowArray::kLast + 1);
   for (int slot : few.slots) EXPECT_NE(rows[slot].find(u"3970X"), std::u16string_view::npos);
 
   // Rule b needs both terms in a row.
-  Answer none = Search(rows, Scope::kAll, {u"RYZEN", u"GEFORCE"});
+  Answer none = Search(rows, Scope::kAll, Terms{u"RYZEN", u"GEFORCE", {}, {}, {}});
   EXPECT_EQ(none.rule, Rule::kMainAndAlso);
   EXPECT_TRUE(none.slots.empty());
 }
