@@ -31,6 +31,7 @@ constexpr int kControlIdBase = 1000;
 // Subclass identifiers.
 constexpr UINT_PTR kButtonSubclass = 1;
 constexpr UINT_PTR kMultiLineEditSubclass = 2;
+constexpr UINT_PTR kLinkLabelSubclass = 3;
 // Widest tool tip line before it wraps, in pixels at 96 DPI.
 constexpr int kToolTipWidth = 360;
 
@@ -98,6 +99,68 @@ std::wstring WithoutAccessMarks(const std::wstring& caption) {
     shown += caption[i];
   }
   return shown;
+}
+
+// The rows that the glyphs of `text` (one line, without "&" marks) cover in
+// the font selected into `dc`, counted from the top of the line; `bottom` is
+// one past the last. With `accel_underline` the row of DrawText's access-key
+// underline (one below the baseline) counts too. Where the font's line has
+// more room above and below its glyphs than a label or button has, placing
+// these rows instead of the whole line keeps the glyphs inside.
+struct InkRows {
+  int top;
+  int bottom;
+};
+InkRows CaptionInk(HDC dc, const std::wstring& text, bool accel_underline) {
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  InkRows ink{tm.tmHeight, 0};
+  const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+  for (wchar_t c : text) {
+    if (c == L' ' || c == L'&') continue;
+    GLYPHMETRICS gm{};
+    if (GetGlyphOutlineW(dc, c, GGO_METRICS, &gm, 0, nullptr, &identity) == GDI_ERROR) continue;
+    const int top = tm.tmAscent - gm.gmptGlyphOrigin.y;
+    ink.top = std::min(ink.top, top);
+    ink.bottom = std::max(ink.bottom, top + static_cast<int>(gm.gmBlackBoxY));
+  }
+  if (accel_underline) ink.bottom = std::max(ink.bottom, static_cast<int>(tm.tmAscent) + 2);
+  if (ink.top >= ink.bottom) ink = {0, tm.tmHeight};  // no glyph measured: the whole line
+  return ink;
+}
+
+// Paints a link label as the static control would, except that where the
+// font's line is taller than the label, the line is moved up (by no more than
+// the empty rows above its glyphs) so that the underline stays inside: with
+// 宋体 the line is one em high and fits; a replacement font's may not.
+void PaintLinkLabel(HWND label) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(label, &ps);
+  RECT rc;
+  GetClientRect(label, &rc);
+  auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(label), WM_CTLCOLORSTATIC,
+                                                     reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label)));
+  FillRect(dc, &rc, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+  HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+  const std::wstring text = WindowText(label);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  int underline_bottom = tm.tmAscent + 2;  // where a font tells nothing
+  OUTLINETEXTMETRICW otm{};
+  otm.otmSize = sizeof(otm);
+  if (GetOutlineTextMetricsW(dc, sizeof(otm), &otm)) {
+    underline_bottom = tm.tmAscent - otm.otmsUnderscorePosition + std::max(1, static_cast<int>(otm.otmsUnderscoreSize));
+  }
+  const int excess = underline_bottom - (rc.bottom - rc.top);
+  RECT text_rc = rc;
+  if (excess > 0) {
+    const int room_above = std::max(0, CaptionInk(dc, text, false).top);
+    text_rc.top -= std::min(excess, room_above);
+  }
+  SetBkMode(dc, TRANSPARENT);
+  DrawTextW(dc, text.c_str(), -1, &text_rc, DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+  SelectObject(dc, old_font);
+  EndPaint(label, &ps);
 }
 
 [[noreturn]] void ThrowLastError(const char* what) {
@@ -359,6 +422,9 @@ void Win32Services::CreateControls(Form& form) {
     if (d->kind == ControlKind::kColourButton) SetWindowSubclass(hwnd, ControlSubclassProc, kButtonSubclass, reinterpret_cast<DWORD_PTR>(this));
     if (d->kind == ControlKind::kTextBox && (d->flags & kMultiLine)) {
       SetWindowSubclass(hwnd, ControlSubclassProc, kMultiLineEditSubclass, reinterpret_cast<DWORD_PTR>(this));
+    }
+    if (d->kind == ControlKind::kLabel && (d->flags & kLink)) {
+      SetWindowSubclass(hwnd, ControlSubclassProc, kLinkLabelSubclass, reinterpret_cast<DWORD_PTR>(this));
     }
     if (d->kind == ControlKind::kFrame) frame = hwnd;
     if (!form.focus && (style & WS_TABSTOP)) form.focus = hwnd;
@@ -946,24 +1012,40 @@ void Win32Services::DrawColourButton(const DRAWITEMSTRUCT& item) {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, text_colour);
   const UINT format = DT_CENTER | DT_WORDBREAK | (hide_accel ? DT_NOPREFIX : 0);
+  // The face inside the raised edge.
+  RECT face_rc = rc;
+  InflateRect(&face_rc, -2, -2);
   RECT text = rc;
   InflateRect(&text, -2, 0);
   RECT measure = text;
   DrawTextW(dc, caption.c_str(), -1, &measure, format | DT_CALCRECT);
   const int height = measure.bottom - measure.top;
-  text.top = rc.top + (rc.bottom - rc.top - height) / 2;
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  // A caption of one line is centred by its glyphs, so that a font whose
+  // line is taller than the face still shows them whole; a longer one by its
+  // lines.
+  InkRows ink{0, height};
+  if (height <= tm.tmHeight) ink = CaptionInk(dc, caption, !hide_accel);
+  const int face_height = face_rc.bottom - face_rc.top;
+  const int ink_height = ink.bottom - ink.top;
+  // Floor division: an odd pixel left over goes below the glyphs.
+  const int spare = face_height - ink_height;
+  text.top = face_rc.top + (spare >= 0 ? spare / 2 : -((1 - spare) / 2)) - ink.top;
   text.bottom = text.top + height;
   if (pressed) OffsetRect(&text, 1, 1);
-  DrawTextW(dc, caption.c_str(), -1, &text, format);
+  DrawTextW(dc, caption.c_str(), -1, &text, format | DT_NOCLIP);
   SelectObject(dc, old_font);
 
   if (focused && !hide_focus) {
+    // Where the standard push button draws it under the same system: two
+    // pixels inside the outline. Where the glyphs reach further, the
+    // rectangle goes round them, out to the outline at most, rather than
+    // through them.
     RECT focus_rect = rc;
-    InflateRect(&focus_rect, -3, -3);
-    if (focus_rect.bottom - focus_rect.top < 4) {  // a low button: the rectangle just inside the edge
-      focus_rect = rc;
-      InflateRect(&focus_rect, -2, -1);
-    }
+    InflateRect(&focus_rect, -2, -2);
+    focus_rect.top = std::max(rc.top, std::min(focus_rect.top, text.top + ink.top - 1));
+    focus_rect.bottom = std::min(rc.bottom, std::max(focus_rect.bottom, text.top + ink.bottom + 1));
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     DrawFocusRect(dc, &focus_rect);
   }
@@ -1034,6 +1116,12 @@ LRESULT CALLBACK Win32Services::ControlSubclassProc(HWND hwnd, UINT msg, WPARAM 
         // the window); here they navigate as in every other control.
         if (id == kMultiLineEditSubclass) {
           return DefSubclassProc(hwnd, msg, wp, lp) & ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
+        }
+        break;
+      case WM_PAINT:
+        if (id == kLinkLabelSubclass) {
+          PaintLinkLabel(hwnd);
+          return 0;
         }
         break;
       case WM_NCDESTROY:
