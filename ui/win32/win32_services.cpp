@@ -133,9 +133,8 @@ InkRows CaptionInk(HDC dc, const std::wstring& text, bool accel_underline) {
 // font's line is taller than the label, the line is moved up (by no more than
 // the empty rows above its glyphs) so that the underline stays inside: with
 // 宋体 the line is one em high and fits; a replacement font's may not.
-void PaintLinkLabel(HWND label) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(label, &ps);
+// Paints into `dc` (WM_PAINT's or WM_PRINTCLIENT's).
+void PaintLinkLabel(HWND label, HDC dc) {
   RECT rc;
   GetClientRect(label, &rc);
   auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(label), WM_CTLCOLORSTATIC,
@@ -160,7 +159,6 @@ void PaintLinkLabel(HWND label) {
   SetBkMode(dc, TRANSPARENT);
   DrawTextW(dc, text.c_str(), -1, &text_rc, DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
   SelectObject(dc, old_font);
-  EndPaint(label, &ps);
 }
 
 [[noreturn]] void ThrowLastError(const char* what) {
@@ -1120,7 +1118,16 @@ LRESULT CALLBACK Win32Services::ControlSubclassProc(HWND hwnd, UINT msg, WPARAM 
         break;
       case WM_PAINT:
         if (id == kLinkLabelSubclass) {
-          PaintLinkLabel(hwnd);
+          PAINTSTRUCT ps;
+          HDC dc = BeginPaint(hwnd, &ps);
+          PaintLinkLabel(hwnd, dc);
+          EndPaint(hwnd, &ps);
+          return 0;
+        }
+        break;
+      case WM_PRINTCLIENT:
+        if (id == kLinkLabelSubclass) {
+          PaintLinkLabel(hwnd, reinterpret_cast<HDC>(wp));
           return 0;
         }
         break;
