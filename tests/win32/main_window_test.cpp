@@ -298,6 +298,41 @@ TEST_F(MainWindowTest, ColouredButtonsShowFocusPressedStateAndAccessKey) {
   EXPECT_GT(lowest, ClientRect(query).bottom / 2) << "below the middle of the caption";
 }
 
+// At 120 DPI the replacement font's line is taller than a link label; the
+// underline still shows: some row holds a run of the link colour as long as
+// the text is wide.
+TEST_F(MainWindowTest, LinkLabelsShowTheirUnderlineAt120Dpi) {
+  RECT outer{};
+  GetWindowRect(main(), &outer);
+  SendMessageW(main(), WM_DPICHANGED, MAKEWPARAM(120, 120), reinterpret_cast<LPARAM>(&outer));
+  RedrawWindow(main(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  app.Pump();
+  const COLORREF link = GetSysColor(COLOR_HIGHLIGHT);
+  for (Ctl c : {Ctl::Label6, Ctl::Label7, Ctl::Label8, Ctl::Label9}) {
+    HWND label = app.hwnd(c);
+    const RECT r = ClientRect(label);
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    const std::wstring text = WindowText(label);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    int longest = 0;
+    for (int y = 0; y < r.bottom; ++y) {
+      int run = 0;
+      for (int x = 0; x < r.right; ++x) {
+        run = GetPixel(dc, x, y) == link ? run + 1 : 0;
+        longest = std::max(longest, run);
+      }
+    }
+    ReleaseDC(label, dc);
+    EXPECT_GE(longest, extent.cx - 1) << static_cast<int>(c);
+  }
+  GetWindowRect(main(), &outer);
+  SendMessageW(main(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&outer));
+  app.Pump();
+}
+
 TEST_F(MainWindowTest, StartsReadyWithAllSelectedAndFocusOnQuit) {
   EXPECT_EQ(GetFocus(), app.hwnd(Ctl::Command1));
   EXPECT_EQ(SendMessageW(app.hwnd(Ctl::Option1), BM_GETCHECK, 0, 0), BST_CHECKED);

@@ -9,7 +9,8 @@
 //   tooltips_options.cpp  tool tips, the option group
 //   window_procs.cpp      message loop, window procedures, event routing
 //   colours.cpp           control colours, the link labels' text colour
-//   colour_button.cpp     the owner-drawn coloured buttons
+//   colour_button.cpp     the owner-drawn coloured buttons, where captions' glyphs sit
+//   link_label.cpp        the link labels' text and underline (a free function)
 //   picture_box.cpp       the picture box control
 #pragma once
 

@@ -204,6 +204,9 @@ void Win32Services::CreateControls(Form& form) {
     if (d->kind == ControlKind::kTextBox && (d->flags & kMultiLine)) {
       SetWindowSubclass(hwnd, ControlSubclassProc, kMultiLineEditSubclass, reinterpret_cast<DWORD_PTR>(this));
     }
+    if (d->kind == ControlKind::kLabel && (d->flags & kLink)) {
+      SetWindowSubclass(hwnd, ControlSubclassProc, kLinkLabelSubclass, reinterpret_cast<DWORD_PTR>(this));
+    }
     if (d->kind == ControlKind::kFrame) frame = hwnd;
     if (!form.focus && (style & WS_TABSTOP)) form.focus = hwnd;
     previous = d;

@@ -197,6 +197,21 @@ LRESULT CALLBACK Win32Services::ControlSubclassProc(HWND hwnd, UINT msg, WPARAM 
           return DefSubclassProc(hwnd, msg, wp, lp) & ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
         }
         break;
+      case WM_PAINT:
+        if (id == kLinkLabelSubclass) {
+          PAINTSTRUCT ps;
+          HDC dc = BeginPaint(hwnd, &ps);
+          PaintLinkLabel(hwnd, dc);
+          EndPaint(hwnd, &ps);
+          return 0;
+        }
+        break;
+      case WM_PRINTCLIENT:
+        if (id == kLinkLabelSubclass) {
+          PaintLinkLabel(hwnd, reinterpret_cast<HDC>(wp));
+          return 0;
+        }
+        break;
       case WM_NCDESTROY:
         RemoveWindowSubclass(hwnd, ControlSubclassProc, id);
         break;
