@@ -75,6 +75,21 @@ struct Options {
   bool cpu = false;
 };
 
+// A word an option takes, and what it stands for.
+template <typename T>
+struct Word {
+  std::u16string_view word;
+  T value;
+};
+
+template <typename T, std::size_t N>
+std::optional<T> Lookup(const Word<T> (&words)[N], std::u16string_view word) {
+  for (const Word<T>& w : words) {
+    if (w.word == word) return w.value;
+  }
+  return std::nullopt;
+}
+
 // Parses the command line; on a usage error returns its message.
 std::optional<std::string> Parse(const std::vector<std::u16string>& args, Options& opt) {
   bool scope_given = false;
@@ -120,27 +135,19 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
     if (name == u"--scope") {
       if (scope_given) return "--scope given more than once";
       scope_given = true;
-      if (*value == u"all") {
-        opt.scope = Ctl::Option1;
-      } else if (*value == u"cpu") {
-        opt.scope = Ctl::Option2;
-      } else if (*value == u"gpu") {
-        opt.scope = Ctl::Option3;
-      } else {
-        return "--scope must be all, cpu or gpu, not " + ToUtf8(*value);
-      }
+      static constexpr Word<Ctl> kScopes[] = {
+          {u"all", Ctl::Option1}, {u"cpu", Ctl::Option2}, {u"gpu", Ctl::Option3}};
+      const auto scope = Lookup(kScopes, *value);
+      if (!scope) return "--scope must be all, cpu or gpu, not " + ToUtf8(*value);
+      opt.scope = *scope;
     } else if (name == u"--format") {
       if (format_given) return "--format given more than once";
       format_given = true;
-      if (*value == u"table") {
-        opt.format = Format::kTable;
-      } else if (*value == u"tsv") {
-        opt.format = Format::kTsv;
-      } else if (*value == u"json") {
-        opt.format = Format::kJson;
-      } else {
-        return "--format must be table, tsv or json, not " + ToUtf8(*value);
-      }
+      static constexpr Word<Format> kFormats[] = {
+          {u"table", Format::kTable}, {u"tsv", Format::kTsv}, {u"json", Format::kJson}};
+      const auto format = Lookup(kFormats, *value);
+      if (!format) return "--format must be table, tsv or json, not " + ToUtf8(*value);
+      opt.format = *format;
     } else if (name == u"--and") {
       if (opt.and_term) return "--and given more than once";
       opt.and_term = *value;
