@@ -167,18 +167,40 @@ def convert(path, text, letter):
     return rows, stats, errors
 
 
-def write_atomically(path, rows):
-    directory = os.path.dirname(os.path.abspath(path))
-    fd, tmp = tempfile.mkstemp(dir=directory, prefix=".make_rows.", suffix=".tmp")
+def _umask():
+    mask = os.umask(0)
+    os.umask(mask)
+    return mask
+
+
+def write_files_atomically(files):
+    """Writes {path: text} through temporary files beside them, renamed only
+    once every one is written; a file keeps the mode of the one it replaces
+    (a new one gets the usual 0666 less the umask, not mkstemp's 0600)."""
+    temps = []
     try:
-        with os.fdopen(fd, "w", encoding="utf-8", newline="\n") as f:
-            for row in rows:
-                f.write(row + "\n")
-        os.replace(tmp, path)
-    except BaseException:
-        if os.path.exists(tmp):
-            os.unlink(tmp)
-        raise
+        for path, text in files.items():
+            directory = os.path.dirname(os.path.abspath(path))
+            os.makedirs(directory, exist_ok=True)
+            fd, tmp = tempfile.mkstemp(dir=directory, prefix=".make_rows.", suffix=".tmp")
+            temps.append((tmp, path))
+            with os.fdopen(fd, "w", encoding="utf-8", newline="\n") as f:
+                f.write(text)
+            try:
+                mode = os.stat(path).st_mode & 0o7777
+            except FileNotFoundError:
+                mode = 0o666 & ~_umask()
+            os.chmod(tmp, mode)
+        for tmp, path in temps:
+            os.replace(tmp, path)
+    finally:
+        for tmp, _ in temps:
+            if os.path.exists(tmp):
+                os.unlink(tmp)
+
+
+def write_atomically(path, rows):
+    write_files_atomically({path: "".join(row + "\n" for row in rows)})
 
 
 def main(argv=None):

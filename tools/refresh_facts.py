@@ -39,7 +39,6 @@ import json
 import os
 import re
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import make_rows  # noqa: E402
@@ -374,27 +373,6 @@ def report(letter, label, chart, entries, kept, stats, restored_from, old, rows)
     return out
 
 
-# ---------------------------------------------------------------- writing
-
-def write_all(files):
-    """Writes {path: text} through temporary files, renamed only once all are written."""
-    temps = []
-    try:
-        for path, text in files.items():
-            directory = os.path.dirname(os.path.abspath(path))
-            os.makedirs(directory, exist_ok=True)
-            fd, tmp = tempfile.mkstemp(dir=directory, prefix=".refresh.", suffix=".tmp")
-            temps.append((tmp, path))
-            with os.fdopen(fd, "w", encoding="utf-8", newline="\n") as f:
-                f.write(text)
-        for tmp, path in temps:
-            os.replace(tmp, path)
-    finally:
-        for tmp, _ in temps:
-            if os.path.exists(tmp):
-                os.unlink(tmp)
-
-
 def main(argv=None):
     repo = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     parser = argparse.ArgumentParser(
@@ -450,7 +428,7 @@ def main(argv=None):
     if args.dry_run:
         print("dry run: nothing written")
         return 0
-    write_all(files)
+    make_rows.write_files_atomically(files)
     print("wrote " + ", ".join(sorted(files)))
     return 0
 
