@@ -58,6 +58,12 @@ for exe in "${exes[@]}"; do
   # Imported functions by name, with their DLL; msvcrt's are left out.
   awk '/DLL Name:/ {dll = $3} /^\t[0-9a-f]+\t +[0-9]+  [A-Za-z_]/ {print dll, $3}' "$work/p" |
     grep -v '^msvcrt.dll ' >> "$work/functions" || true
+  # A DLL none of whose functions were read means the listing was not
+  # understood: the check below would then pass on nothing.
+  for dll in $dlls; do
+    [ "$dll" = msvcrt.dll ] || grep -q "^$dll " "$work/functions" ||
+      bad "$name: no function read for $dll from objdump's import listing"
+  done
 done
 for def in "$root"/cmake/delay/*.def; do
   dll=$(awk '$1 == "LIBRARY" {print $2}' "$def")

@@ -24,6 +24,7 @@ def main(source, dest):
     else:
         fonts = (0,)
     patched = set()
+    smoothed = False
     for font in fonts:
         tables = struct.unpack(">H", data[font + 4:font + 6])[0]
         for i in range(tables):
@@ -38,12 +39,15 @@ def main(source, dest):
                     behaviour = struct.unpack(">H", data[at:at + 2])[0]
                     data[at:at + 2] = struct.pack(">H", behaviour | GASP_DOGRAY)
                 patched.add(offset)
+                smoothed = True
             elif tag == b"head":
                 revision = struct.unpack(">i", data[offset + 4:offset + 8])[0]
                 data[offset + 4:offset + 8] = struct.pack(">i", revision + 1)
                 patched.add(offset)
-    if not patched:
-        sys.exit("font-gasp.py: no gasp or head table in " + source)
+    if not smoothed:
+        # A copy with only a higher revision would be preferred to the
+        # original and change nothing.
+        sys.exit("font-gasp.py: no gasp table in " + source)
     with open(dest + ".tmp", "wb") as out:
         out.write(data)
     os.replace(dest + ".tmp", dest)

@@ -32,14 +32,13 @@ fi
 if [ ! -f "$fonts/marlett.ttf" ]; then
   echo "Unpacking marlett.ttf from fonts-wine into $fonts"
   tmp=$(mktemp -d)
-  chmod 755 "$tmp"  # apt's download user writes there
+  trap 'rm -rf "$tmp"' EXIT
   if ! (cd "$tmp" && apt-get download -q fonts-wine); then
     [ $updated = 1 ] || $sudo_ apt-get update -q
     (cd "$tmp" && apt-get download -q fonts-wine)
   fi
   dpkg-deb -x "$tmp"/fonts-wine_*.deb "$tmp/unpacked"
   $sudo_ install -D -m 644 "$tmp/unpacked/usr/share/wine/fonts/marlett.ttf" "$fonts/marlett.ttf"
-  rm -rf "$tmp"
 fi
 if [ ! -f "$fonts/wqy-zenhei-smooth.ttc" ]; then
   echo "Writing $fonts/wqy-zenhei-smooth.ttc"

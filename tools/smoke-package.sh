@@ -53,7 +53,7 @@ if [ "${TIANTI_SMOKE_INNER:-}" = 1 ]; then
 fi
 
 start=$(date +%s)
-zip=$(realpath "${1:-$root/dist/tianti-$version-win64.zip}")
+zip=$(realpath -m "${1:-$root/dist/tianti-$version-win64.zip}")
 [ -f "$zip" ] || { echo "no $zip: run tools/package.sh first" >&2; exit 1; }
 native=${TIANTI_NATIVE_CLI:-$root/build/native/cli/tianti-cli}
 if [ ! -x "$native" ]; then

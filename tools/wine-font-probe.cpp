@@ -40,7 +40,6 @@ HFONT MakeFont(const wchar_t* face, int pixels, BYTE charset) {
   return CreateFontIndirectW(&lf);
 }
 
-// Whether every character of `text` has a glyph of its own in `font`.
 // Whether `text` drawn in `font`, black on white, has grey pixels.
 bool DrawsSmoothed(HDC dc, HFONT font, const wchar_t* text) {
   BITMAPINFO info{};
@@ -71,6 +70,7 @@ bool DrawsSmoothed(HDC dc, HFONT font, const wchar_t* text) {
   return grey > 0;
 }
 
+// Whether every character of `text` has a glyph of its own in `font`.
 bool HasGlyphs(HDC dc, HFONT font, const wchar_t* text) {
   HGDIOBJ old = SelectObject(dc, font);
   WORD glyphs[32] = {};

@@ -65,5 +65,5 @@ if ! report=$(run_probe 2>/dev/null | tr -d '\r'); then
   fail "the fonts of $prefix are not right:"$'\n'"$report"
 fi
 wineserver -w
-rm -f "$prefix/.tianti-ready"
+rm -f "$prefix/.tianti-ready"  # the marker of the first version of this script
 echo "$version" >"$stamp"

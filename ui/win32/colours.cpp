@@ -8,7 +8,6 @@
 namespace tianti::win32 {
 
 using ui::Ctl;
-using ui::Win;
 
 LRESULT Win32Services::HandleColour(Form& form, HDC dc, HWND control, UINT msg) {
   const int index = ControlIndexOf(control);

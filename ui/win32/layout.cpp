@@ -12,7 +12,6 @@
 
 namespace tianti::win32 {
 
-using ui::Ctl;
 using ui::Win;
 
 SIZE WindowSizeFor(Win window, UINT dpi) {

@@ -9,9 +9,6 @@
 
 namespace tianti::win32 {
 
-using ui::Ctl;
-using ui::Win;
-
 LRESULT CALLBACK Win32Services::PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   Form* form = nullptr;
   if (msg == WM_NCCREATE) {

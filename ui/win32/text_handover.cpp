@@ -13,7 +13,6 @@
 namespace tianti::win32 {
 
 using ui::Ctl;
-using ui::Win;
 
 namespace {
 

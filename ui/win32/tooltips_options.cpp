@@ -13,7 +13,6 @@
 namespace tianti::win32 {
 
 using ui::Ctl;
-using ui::Win;
 
 std::u16string Win32Services::ToolTip(Ctl control) const { return tooltips_[Index(control)]; }
 

@@ -15,7 +15,6 @@
 
 namespace tianti::win32 {
 
-using ui::Ctl;
 using ui::Win;
 
 namespace {
