@@ -159,6 +159,7 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
   if (opt.cpu && (opt.main_term || opt.and_term || !opt.or_terms.empty() || scope_given ||
                   format_given))
     return "--cpu takes no query terms";
+  if (opt.crlf && opt.format != Format::kTable) return "--crlf goes with --format table only";
   if (!opt.help && !opt.cpu && !opt.main_term) return "the MAIN term is missing";
   return std::nullopt;
 }

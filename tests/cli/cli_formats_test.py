@@ -83,7 +83,7 @@ class Formats(unittest.TestCase):
         self.assertEqual((code, out), (2, ""))
         self.assertIn("Sorry", err)
         for bad in (["--format", "xml", "x"], ["--format"], ["--format", "tsv", "--format", "json", "x"],
-                    ["--cpu", "--format", "json"]):
+                    ["--cpu", "--format", "json"], ["--format", "tsv", "--crlf", "x"]):
             with self.subTest(bad=bad):
                 code, out, err = run(*bad)
                 self.assertEqual((code, out), (2, ""))
