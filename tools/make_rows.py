@@ -37,7 +37,7 @@ A name becomes a description as follows:
     summary lists them.
 
 The script refuses its input (exit status 1, one message per fault on stderr,
-nothing written) when a line has no tab, a name is empty or holds a bar, a tab
+five of each kind at most and the rest counted, nothing written) when a line has no tab, a name is empty or holds a bar, a tab
 or any character other than printable ASCII and CJK ideographs, a score is not
 a plain decimal integer from 1 to 99999 (no sign, no leading zero), a list is
 empty or not in non-increasing score order, or the two lists together exceed
@@ -295,10 +295,6 @@ def write_files_atomically(files):
         for backup in backups.values():
             if backup is not None and os.path.lexists(backup):
                 os.unlink(backup)
-
-
-def write_atomically(path, rows):
-    write_files_atomically({path: rows_text(rows)})
 
 
 def rows_text(rows):

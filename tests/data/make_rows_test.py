@@ -130,6 +130,23 @@ class Refusals(unittest.TestCase):
             self.assertRefused("A\t%s\n" % score, "cpu.tsv:1: score")
         self.assertRefused("A\t5\nB\t6\n", "cpu.tsv:2: score 6 is higher than the score 5")
 
+    def test_a_file_that_cannot_be_replaced_leaves_both_as_they_were(self):
+        with tempfile.TemporaryDirectory() as d:
+            for name, text in (("cpu.tsv", "A\t5\n"), ("gpu.tsv", "G\t1\n"), ("cpu.txt", "old\n")):
+                with open(os.path.join(d, name), "w", encoding="utf-8") as f:
+                    f.write(text)
+            os.mkdir(os.path.join(d, "gpu.txt"))
+            err = io.StringIO()
+            with contextlib.redirect_stderr(err), contextlib.redirect_stdout(io.StringIO()):
+                status = make_rows.main(["--cpu", os.path.join(d, "cpu.tsv"),
+                                         "--gpu", os.path.join(d, "gpu.tsv"), "--out-dir", d])
+            self.assertEqual(status, 1)
+            self.assertEqual(err.getvalue(), "make_rows: cannot write %s: Is a directory; no file "
+                             "was changed\n" % os.path.join(d, "gpu.txt"))
+            with open(os.path.join(d, "cpu.txt"), encoding="utf-8") as f:
+                self.assertEqual(f.read(), "old\n")
+            self.assertEqual(sorted(os.listdir(d)), ["cpu.tsv", "cpu.txt", "gpu.tsv", "gpu.txt"])
+
     def test_list_sizes(self):
         self.assertRefused("", "cpu.tsv:1: the list is empty")
         self.assertRefused("A\t1\n" * 4000, "at most 4736", gpu_text="G\t1\n" * 737)
