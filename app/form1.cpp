@@ -16,10 +16,11 @@ namespace {
 constexpr std::u16string_view kCaption = u"CPU/GPU性能天梯查询 Ver0.99a2 开源免费软件";
 
 // Eleven device names, five processors then six graphics processors, joined
-// by CR LF with none after the last.
+// by CR LF with none after the last. Each is spelled as its row spells it, so
+// that a line copied into a term box finds its device.
 constexpr std::u16string_view kCommonDevices =
     u"AMD Ryzen Threadripper 3970X\r\n"
-    u"Intel Core i9-10980X E@3.00GH\r\n"
+    u"Intel Core i9-10980XE@3.00GHz\r\n"
     u"Intel Xeon Platinum 8168@2.70GHz\r\n"
     u"Intel Pentium Gold G5620@4.00GHz\r\n"
     u"Intel Atom C3958@2.00GHz\r\n"

@@ -28,21 +28,29 @@ A name becomes a description as follows:
   - a GPU name that contains " + " and ends in " Dual" drops " Dual" and gets
     "双卡" directly after the last card;
   - a GPU name that starts with "Mobility " starts with "移动版 " instead;
-  - a description wider than 40 columns is cut to its first 40 columns; a CJK
-    ideograph that would straddle the cut is dropped, and spaces fill.
+  - a two-card description wider than 40 columns that fits once the space
+    before its "+" is left out is written that way, "双卡" whole:
+    "Radeon HD 8650G N HD 8650G+ HD 8570M双卡";
+  - any other description wider than 40 columns is cut to its first 40
+    columns; a CJK ideograph that would straddle the cut is dropped, and
+    spaces fill. Two-card names cut this way lose part or all of "双卡"; the
+    summary lists them.
 
 The script refuses its input (exit status 1, one message per fault on stderr,
-nothing written) when a line has no tab, a name is empty or holds a bar, a tab
+five of each kind at most and the rest counted, nothing written) when a line has no tab, a name is empty or holds a bar, a tab
 or any character other than printable ASCII and CJK ideographs, a score is not
 a plain decimal integer from 1 to 99999 (no sign, no leading zero), a list is
 empty or not in non-increasing score order, or the two lists together exceed
-4736 rows. Both files are written only when both lists are sound; each is
-replaced atomically. A summary of what was converted goes to stdout.
+4736 rows. Both files are written only when both lists are sound, and then
+together: if either cannot be replaced, both are left as they were and one
+line names the file and the reason (exit status 1). A summary of what was
+converted goes to stdout.
 """
 
 import argparse
 import os
 import re
+import shutil
 import sys
 import tempfile
 
@@ -50,6 +58,8 @@ MAX_TOTAL_ROWS = 4736
 DESC_COLUMNS = 40
 ROW_COLUMNS = 54
 SCORE_RE = re.compile(r"[1-9][0-9]{0,4}")
+DUAL = "双卡"
+FAULTS_OF_A_KIND = 5          # fault messages shown before the rest are counted
 
 
 class InputError(Exception):
@@ -90,6 +100,24 @@ def describe(name, letter):
     return text
 
 
+def is_two_card(description, letter):
+    return letter == "G" and " + " in description and description.endswith(DUAL)
+
+
+def fit_description(description, letter):
+    """The description as its 40-column field holds it, and how it got there:
+    "whole", "joined" (a two-card description that fits with the space before
+    its "+" left out) or "cut"."""
+    if display_width(description) <= DESC_COLUMNS:
+        return description, "whole"
+    if is_two_card(description, letter):
+        plus = description.rfind(" + ")
+        joined = description[:plus] + description[plus + 1:]
+        if display_width(joined) <= DESC_COLUMNS:
+            return joined, "joined"
+    return cut_to_columns(description, DESC_COLUMNS), "cut"
+
+
 def check_name(name):
     """Raise InputError for a character that a ranking row cannot hold."""
     if "|" in name:
@@ -122,7 +150,8 @@ def convert(path, text, letter):
         lines.pop()
     errors = []
     rows = []
-    stats = {"cut": 0, "cjk": 0, "at": 0, "dual": 0, "mobility": 0, "stripped": 0}
+    stats = {"cut": 0, "cjk": 0, "at": 0, "dual": 0, "mobility": 0, "stripped": 0,
+             "joined": [], "long_dual": []}
     previous = None
     for number, line in enumerate(lines, start=1):
         try:
@@ -154,12 +183,16 @@ def convert(path, text, letter):
             stats["at"] += " @ " in name
             stats["dual"] += "双卡" in description and "双卡" not in name
             stats["mobility"] += description.startswith("移动版 ") and name.lstrip(" ").startswith("Mobility ")
-            if display_width(description) > DESC_COLUMNS:
-                description = cut_to_columns(description, DESC_COLUMNS)
-                stats["cut"] += 1
+            two_card = is_two_card(description, letter)
+            description, fit = fit_description(description, letter)
+            stats["cut"] += fit == "cut"
             if any(is_cjk(ch) for ch in description):
                 stats["cjk"] += 1
             rows.append(make_row(letter, number, description, score))
+            if fit == "joined":
+                stats["joined"].append(rows[-1])
+            elif fit == "cut" and two_card:
+                stats["long_dual"].append(rows[-1])
         except InputError as e:
             errors.append("%s:%d: %s" % (path, number, e))
     if not lines:
@@ -173,17 +206,55 @@ def _umask():
     return mask
 
 
+class WriteError(Exception):
+    """A file that could not be replaced; str() is the complete one-line message."""
+
+
+def _backup(path, directory):
+    """A copy of the file at `path` beside it (a second link where the file
+    system allows one, so mode and owner stay), or None when there is none."""
+    if not os.path.lexists(path):
+        return None
+    fd, backup = tempfile.mkstemp(dir=directory, prefix=".make_rows.", suffix=".bak")
+    os.close(fd)
+    os.unlink(backup)
+    try:
+        os.link(path, backup, follow_symlinks=False)
+    except OSError:
+        try:
+            shutil.copy2(path, backup, follow_symlinks=False)
+        except BaseException:
+            if os.path.lexists(backup):
+                os.unlink(backup)
+            raise
+    return backup
+
+
+def _reason(e):
+    if isinstance(e, OSError) and e.strerror:
+        return e.strerror
+    return str(e) or type(e).__name__
+
+
 def write_files_atomically(files):
-    """Writes {path: text} through temporary files beside them, renamed only
-    once every one is written; a file keeps the mode of the one it replaces
-    (a new one gets the usual 0666 less the umask, not mkstemp's 0600)."""
-    temps = []
+    """Writes {path: text} all or nothing.
+
+    Every text goes to a temporary file beside its target first; then each
+    target is kept as a backup and replaced in turn. If anything goes wrong on
+    the way, every target already replaced gets its backup back (a target that
+    did not exist is removed again) and WriteError names the file and the
+    reason. A file keeps the mode of the one it replaces (a new one gets the
+    usual 0666 less the umask, not mkstemp's 0600)."""
+    temps = {}
+    backups = {}
+    replaced = []
+    path = None
     try:
         for path, text in files.items():
             directory = os.path.dirname(os.path.abspath(path))
             os.makedirs(directory, exist_ok=True)
             fd, tmp = tempfile.mkstemp(dir=directory, prefix=".make_rows.", suffix=".tmp")
-            temps.append((tmp, path))
+            temps[path] = tmp
             with os.fdopen(fd, "w", encoding="utf-8", newline="\n") as f:
                 f.write(text)
             try:
@@ -191,16 +262,77 @@ def write_files_atomically(files):
             except FileNotFoundError:
                 mode = 0o666 & ~_umask()
             os.chmod(tmp, mode)
-        for tmp, path in temps:
-            os.replace(tmp, path)
+        for path in files:
+            backups[path] = _backup(path, os.path.dirname(os.path.abspath(path)))
+            os.replace(temps[path], path)
+            replaced.append(path)
+    except BaseException as e:
+        failed = path
+        lost = []
+        for path in reversed(replaced):
+            try:
+                if backups[path] is None:
+                    os.unlink(path)
+                else:
+                    os.replace(backups[path], path)
+                    backups[path] = None
+            except OSError as undo:
+                lost.append("%s (%s; its former content is in %s)"
+                            % (path, _reason(undo), backups[path]))
+                backups[path] = None      # keep it: it is the only copy
+        if not isinstance(e, Exception):
+            raise
+        message = "cannot write %s: %s; " % (failed, _reason(e))
+        if lost:
+            message += "could not put back " + ", ".join(lost)
+        else:
+            message += "no file was changed"
+        raise WriteError(message) from e
     finally:
-        for tmp, _ in temps:
-            if os.path.exists(tmp):
+        for tmp in temps.values():
+            if os.path.lexists(tmp):
                 os.unlink(tmp)
+        for backup in backups.values():
+            if backup is not None and os.path.lexists(backup):
+                os.unlink(backup)
 
 
-def write_atomically(path, rows):
-    write_files_atomically({path: "".join(row + "\n" for row in rows)})
+def rows_text(rows):
+    return "".join(row + "\n" for row in rows)
+
+
+_VALUES_RE = re.compile(r"'(?:[^'\\]|\\.)*'|\"(?:[^\"\\]|\\.)*\"|[0-9]+")
+
+
+def cap_messages(messages, shown=FAULTS_OF_A_KIND):
+    """The messages with each kind of fault (the same words about other names,
+    numbers or lines) shown `shown` times at most, and for each kind cut short
+    one line that counts the rest."""
+    out, seen, first = [], {}, {}
+    for message in messages:
+        kind = _VALUES_RE.sub("#", message)
+        seen[kind] = seen.get(kind, 0) + 1
+        if seen[kind] <= shown:
+            out.append(message)
+            first.setdefault(kind, message)
+    for kind, count in seen.items():
+        if count > shown:
+            out.append("... and %d more like: %s" % (count - shown, first[kind]))
+    return out
+
+
+def two_card_notes(stats):
+    """Report lines on the two-card descriptions that did not fit as named."""
+    out = []
+    if stats["joined"]:
+        out.append("  two-card descriptions written without the space before \"+\" to keep "
+                   "\"双卡\" whole: %d" % len(stats["joined"]))
+        out.extend("    " + row for row in stats["joined"])
+    if stats["long_dual"]:
+        out.append("  two-card names too long to keep \"双卡\" whole, cut at 40 columns: %d"
+                   % len(stats["long_dual"]))
+        out.extend("    " + row for row in stats["long_dual"])
+    return out
 
 
 def main(argv=None):
@@ -238,19 +370,26 @@ def main(argv=None):
             errors.append("the two lists hold %d rows together; the table holds at most %d"
                           % (total, MAX_TOTAL_ROWS))
     if errors:
-        for message in errors:
+        for message in cap_messages(errors):
             print(message, file=sys.stderr)
         print("make_rows: %d fault(s); nothing written" % len(errors), file=sys.stderr)
         return 1
 
-    os.makedirs(args.out_dir, exist_ok=True)
+    files = {}
     for path, letter, rows, stats in lists:
         out = os.path.join(args.out_dir, "cpu.txt" if letter == "C" else "gpu.txt")
-        write_atomically(out, rows)
+        files[out] = rows_text(rows)
         print("%s: %d rows from %s; %d cut to 40 columns, %d with CJK, %d ' @ ' joined, "
               "%d two-card, %d mobile, %d stripped"
               % (out, len(rows), path, stats["cut"], stats["cjk"], stats["at"],
                  stats["dual"], stats["mobility"], stats["stripped"]))
+        for line in two_card_notes(stats):
+            print(line)
+    try:
+        write_files_atomically(files)
+    except WriteError as e:
+        print("make_rows: %s" % e, file=sys.stderr)
+        return 1
     return 0
 
 

@@ -4,6 +4,7 @@
 Usage:
     python3 tools/refresh_facts.py --cpu CPU_CHART --gpu GPU_CHART
         [--restore-from OLDER_CPU_LIST] [--facts-dir DIR] [--rows-dir DIR] [--dry-run]
+        [--cpu-format F] [--gpu-format F] [--restore-from-format F]    (F: text or json)
 
 CPU_CHART is the CPU Mark chart, GPU_CHART the G3D Mark chart, best first.
 Each may be
@@ -14,6 +15,11 @@ Each may be
     or a string of digits, thousands separated by commas ("2,320"). Objects
     that carry a "rank" are taken in rank order, else in file order; objects
     whose "cpuCount" is not 1 (multi-socket results) are skipped.
+A file named .json is JSON, one named .tsv, .txt or .tab is text, and
+--cpu-format and the like say it for any other name. Without either the
+content decides where it cannot be taken for the other: a complete JSON
+document is JSON, a first line "name<TAB>score" is text (a text chart may
+well start with "[2-Way] ..."); a file that is neither is refused.
 
 Selection, in chart order: device and driver strings (PCI\\VEN_... paths,
 "PCI <driver>", Winsta0\\..., names with a "#0x...#" hash) and scores of
@@ -25,12 +31,21 @@ in chart order.
 Output: DIR/cpu.tsv and DIR/gpu.tsv (default data/facts) and the ranking rows
 cpu.txt and gpu.txt (default data/, made by make_rows.py), and on stdout a
 report against the fact lists being replaced: entries that entered and left,
-the largest rank moves, new number ones, and the descriptions cut at 40
-columns. --dry-run prints the report and writes nothing.
+the largest rank moves, new number ones, the descriptions cut at 40 columns
+and the two-card names that could not keep "双卡" whole. --dry-run prints
+the report and writes nothing.
 
-Bad input is refused with "file:line: what is wrong" on stderr and exit
-status 1; then nothing is written. Every file is written to a temporary file
-first and renamed into place only when all four are complete.
+Bad input is refused on stderr with exit status 1, and then nothing is
+written: "file:line: what is wrong" for a text chart, "file: entry [i] on
+line n: what is wrong" for JSON (the entry's index in its list, or its key;
+no line when the document is one line). Each kind of fault is shown five
+times at most, and one line counts the rest. A JSON document too deeply nested
+for the parser is one such fault.
+
+The four files are replaced all or nothing: each is written to a temporary
+file first; if replacing any of them fails, those already replaced get their
+former content back, and one line on stderr names the file and the reason
+(exit status 1).
 """
 
 import argparse
@@ -52,18 +67,39 @@ MOVES_SHOWN = 5
 
 
 class ChartError(Exception):
-    """A fault in an input file; carries the line it was found on."""
+    """A fault in an input file, and where it is: a line number (text charts),
+    an entry of a JSON chart ('entry [12]', 'entry data[12]', 'entry "name"', with
+    " on line N" when the file has lines), or None for the file as a whole."""
 
-    def __init__(self, line, message):
+    def __init__(self, where, message):
         super().__init__(message)
-        self.line = line
+        self.where = where
 
 
 class Entry:
-    __slots__ = ("name", "score", "line")
+    __slots__ = ("name", "score", "where")
 
-    def __init__(self, name, score, line):
-        self.name, self.score, self.line = name, score, line
+    def __init__(self, name, score, where):
+        self.name, self.score, self.where = name, score, where
+
+
+def fault(path, e):
+    """'file:line: what', 'file: entry [i] on line n: what' or 'file: what'."""
+    if isinstance(e.where, int):
+        return "%s:%d: %s" % (path, e.where, e)
+    if e.where:
+        return "%s: %s: %s" % (path, e.where, e)
+    return "%s: %s" % (path, e)
+
+
+def place(where):
+    """Where an earlier entry stood, for a message about a later one."""
+    if isinstance(where, int):
+        return "on line %d" % where
+    return "at " + where
+
+
+EXHAUSTED = "nested too deeply to read; the JSON parser ran out of stack"
 
 
 # ---------------------------------------------------------------- reading
@@ -74,13 +110,49 @@ def read_text(path):
         with open(path, "rb") as f:
             data = f.read()
     except OSError as e:
-        raise ChartError(0, "cannot read: %s" % (e.strerror or e))
+        raise ChartError(None, "cannot read: %s" % (e.strerror or e))
     try:
         text = data.decode("utf-8")
     except UnicodeDecodeError as e:
         raise ChartError(data[: e.start].count(b"\n") + 1,
                          "invalid UTF-8 (byte 0x%02X)" % data[e.start])
     return text[1:] if text.startswith("\ufeff") else text
+
+
+TEXT_EXTENSIONS = (".tsv", ".txt", ".tab")
+TEXT_LINE_RE = re.compile(r"[^\t]*[^\t ][^\t]*\t *[0-9][0-9,]* *\r?")
+
+
+def chart_format(path, text, given=None):
+    """"text" or "json": as given on the command line, else by the file's
+    extension (.json; .tsv, .txt, .tab), else by content that cannot be taken
+    for the other: a document that parses as JSON, or a first line that is
+    a name, a tab and a score. A text chart may start with "[" ("[2-Way] ...")."""
+    if given:
+        return given
+    extension = os.path.splitext(path)[1].lower()
+    if extension == ".json":
+        return "json"
+    if extension in TEXT_EXTENSIONS:
+        return "text"
+    stripped = text.lstrip(" \t\r\n")
+    if stripped[:1] in ("[", "{"):
+        try:
+            json.loads(text)
+            return "json"
+        except RecursionError:
+            return "json"
+        except json.JSONDecodeError:
+            pass
+        except ValueError:          # a number beyond the parser's digit limit
+            return "json"
+    first = stripped.split("\n", 1)[0]
+    if TEXT_LINE_RE.fullmatch(first):
+        return "text"
+    raise ChartError(None, "cannot tell whether this is a text chart or JSON: it is no complete "
+                     "JSON document, and its first line is not a name, a tab and a score; "
+                     "name the file .tsv or .json, or say which with --cpu-format, "
+                     "--gpu-format or --restore-from-format")
 
 
 def parse_tsv(text):
@@ -104,109 +176,146 @@ def parse_tsv(text):
     return entries, errors
 
 
-def score_of(value, line):
+def score_of(value, where):
     if isinstance(value, int) and not isinstance(value, bool) and value >= 0:
         return value
     if isinstance(value, str) and re.fullmatch(r"[0-9]{1,3}(,[0-9]{3})*|[0-9]+", value):
         return int(value.replace(",", ""))
-    raise ChartError(line, "score %s is not a whole number" % json.dumps(value))
+    raise ChartError(where, "score %s is not a whole number" % json.dumps(value, ensure_ascii=False))
+
+
+class Member:
+    __slots__ = ("key", "pos", "where", "index", "inner")
+
+    def __init__(self, key, pos, where, index, inner=None):
+        self.key, self.pos, self.where, self.index, self.inner = key, pos, where, index, inner
 
 
 class JsonWalker:
-    """Walks a JSON document one member at a time, so each entry knows its line."""
+    """Walks a JSON document one member at a time, so that each entry knows
+    where it stands: its index in its list or its key, and its line when the
+    document has more than one."""
 
     def __init__(self, text):
         self.text = text
         self.decoder = json.JSONDecoder()
         self.newlines = [m.start() for m in re.finditer("\n", text)]
+        self.has_lines = "\n" in text.strip(" \t\r\n")
 
-    def line_at(self, pos):
-        return bisect.bisect_left(self.newlines, pos) + 1
+    def line_col(self, pos):
+        line = bisect.bisect_left(self.newlines, pos) + 1
+        start = self.newlines[line - 2] + 1 if line > 1 else 0
+        return line, pos - start + 1
+
+    def at(self, pos):
+        return "at line %d column %d" % self.line_col(pos)
+
+    def where(self, label, pos):
+        label = "entry " + label
+        return "%s on line %d" % (label, self.line_col(pos)[0]) if self.has_lines else label
 
     def skip(self, pos):
         while pos < len(self.text) and self.text[pos] in " \t\r\n":
             pos += 1
         return pos
 
-    def value(self, pos):
+    def value(self, pos, where):
         try:
             return self.decoder.raw_decode(self.text, pos)
         except json.JSONDecodeError as e:
-            raise ChartError(e.lineno, "invalid JSON: %s" % e.msg)
+            raise ChartError(where, "invalid JSON: %s at line %d column %d" % (e.msg, e.lineno, e.colno))
+        except RecursionError:
+            raise ChartError(where, EXHAUSTED)
+        except ValueError as e:
+            raise ChartError(where, "cannot be read: %s" % e)
 
-    def expect(self, pos, chars, what):
+    def expect(self, pos, chars, what, where):
         pos = self.skip(pos)
         if pos >= len(self.text) or self.text[pos] not in chars:
-            raise ChartError(self.line_at(pos), "invalid JSON: expected %s" % what)
+            raise ChartError(where, "invalid JSON: expected %s %s" % (what, self.at(pos)))
         return pos + 1, self.text[pos]
 
-    def members(self, pos, closer):
-        """(key or None, start position, value position) of each member up to `closer`."""
+    def members(self, pos, closer, prefix="", top=False):
+        """The members up to `closer`, and the position after it. A top-level
+        "data" list is walked too (its members in Member.inner)."""
         pos = self.skip(pos)
         if pos < len(self.text) and self.text[pos] == closer:
             return [], pos + 1
         out = []
         while True:
             pos = self.skip(pos)
+            index = len(out)
             key = None
             if closer == "}":
-                key, pos = self.value(pos)
+                before = "the member after %s" % out[-1].where if out else "the first member"
+                key, pos = self.value(pos, before)
                 if not isinstance(key, str):
-                    raise ChartError(self.line_at(pos), "invalid JSON: expected a member name")
-                pos, _ = self.expect(pos, ":", "':'")
+                    raise ChartError(before, "invalid JSON: expected a member name %s"
+                                     % self.at(pos))
+                label = json.dumps(key, ensure_ascii=False)
+                pos, _ = self.expect(pos, ":", "':'", self.where(label, pos))
                 pos = self.skip(pos)
-            out.append((key, pos))
-            _, pos = self.value(pos)
-            pos, ch = self.expect(pos, "," + closer, "',' or '%s'" % closer)
+            else:
+                label = "%s[%d]" % (prefix, index)
+            where = self.where(label, pos)
+            member = Member(key, pos, where, index)
+            out.append(member)
+            if top and key == "data" and self.text[pos:pos + 1] == "[":
+                member.inner, pos = self.members(pos + 1, "]", "data")
+            else:
+                _, pos = self.value(pos, where)
+            pos, ch = self.expect(pos, "," + closer, "',' or '%s' after it" % closer, where)
             if ch == closer:
                 return out, pos
 
 
 def parse_json(text):
     walker = JsonWalker(text)
-    pos, opener = walker.expect(0, "[{", "'[' or '{'")
-    members, end = walker.members(pos, "]" if opener == "[" else "}")
+    pos, opener = walker.expect(0, "[{", "'[' or '{' to begin with", None)
+    members, end = walker.members(pos, "]" if opener == "[" else "}", top=True)
     if walker.skip(end) != len(text):
-        raise ChartError(walker.line_at(walker.skip(end)), "invalid JSON: text after the end")
-    if opener == "{":
-        data = [(p, k) for k, p in members if k == "data"]
-        if data and text[data[0][0]] == "[":
-            members, _ = walker.members(data[0][0] + 1, "]")
-            return parse_json_objects(walker, members)
-        entries, seen = [], {}
-        for key, p in members:
-            line = walker.line_at(p)
-            if key in seen:
-                raise ChartError(line, "name %r appears again (first on line %d)" % (key, seen[key]))
-            seen[key] = line
-            entries.append(Entry(key, score_of(walker.value(p)[0], line), line))
-        return entries, []
-    return parse_json_objects(walker, members)
+        raise ChartError(None, "invalid JSON: text after the end %s" % walker.at(walker.skip(end)))
+    if opener == "[":
+        return parse_json_objects(walker, members)
+    data = [m for m in members if m.key == "data" and m.inner is not None]
+    if data:
+        return parse_json_objects(walker, data[0].inner)
+    entries, errors, seen = [], [], {}
+    for m in members:
+        try:
+            if m.key in seen:
+                raise ChartError(m.where, "name %s appears again (first at %s)"
+                                 % (json.dumps(m.key, ensure_ascii=False), seen[m.key].where))
+            seen[m.key] = m
+            entries.append(Entry(m.key, score_of(walker.value(m.pos, m.where)[0], m.where), m.where))
+        except ChartError as e:
+            errors.append(e)
+    return entries, errors
 
 
 def parse_json_objects(walker, members):
     entries, errors, ranked = [], [], []
-    for _, p in members:
-        line = walker.line_at(p)
-        obj = walker.value(p)[0]
+    for m in members:
+        where = m.where
         try:
+            obj = walker.value(m.pos, where)[0]
             if not isinstance(obj, dict):
-                raise ChartError(line, "entry is not an object with a name and a score")
+                raise ChartError(where, "entry is not an object with a name and a score")
             if not isinstance(obj.get("name"), str):
-                raise ChartError(line, "entry has no \"name\" string")
+                raise ChartError(where, "entry has no \"name\" string")
             count = obj.get("cpuCount", 1)
             if count not in (1, "1"):
                 continue
             keys = [k for k in obj if k.lower() in SCORE_KEYS]
             if len(keys) != 1:
-                raise ChartError(line, "entry needs exactly one score member (%s)"
+                raise ChartError(where, "entry needs exactly one score member (%s)"
                                  % ", ".join(SCORE_KEYS))
-            score = score_of(obj[keys[0]], line)
+            score = score_of(obj[keys[0]], where)
             rank = obj.get("rank")
             if rank is not None and (type(rank) is not int or rank < 1):
-                raise ChartError(line, "rank %s is not a positive integer" % json.dumps(rank))
+                raise ChartError(where, "rank %s is not a positive integer" % json.dumps(rank))
             ranked.append(rank)
-            entries.append(Entry(obj["name"], score, line))
+            entries.append(Entry(obj["name"], score, where))
         except ChartError as e:
             errors.append(e)
     if errors:
@@ -214,50 +323,59 @@ def parse_json_objects(walker, members):
     with_rank = [r for r in ranked if r is not None]
     if with_rank and len(with_rank) != len(ranked):
         missing = entries[ranked.index(None)]
-        return entries, [ChartError(missing.line, "entry has no \"rank\" though others have one")]
+        return entries, [ChartError(missing.where, "entry has no \"rank\" though others have one")]
     if with_rank:
         first = {}
         for r, e in zip(ranked, entries):
             if r in first:
-                return entries, [ChartError(e.line, "rank %d again (first on line %d)" % (r, first[r]))]
-            first[r] = e.line
+                errors.append(ChartError(e.where, "rank %d again (first at %s)"
+                                         % (r, first[r].where)))
+            else:
+                first[r] = e
+        if errors:
+            return entries, errors
         entries = [e for _, e in sorted(zip(ranked, entries), key=lambda pair: pair[0])]
     return entries, errors
 
 
-def read_chart(path):
-    """Entries of a chart file in chart order, and its faults as 'file:line: ...' texts."""
+def read_chart(path, given_format=None):
+    """Entries of a chart file in chart order, and its faults as texts
+    ('file:line: ...' for a text chart, 'file: entry [i]: ...' for JSON)."""
     try:
         text = read_text(path)
-        if text.lstrip(" \t\r\n")[:1] in ("[", "{"):
+        if chart_format(path, text, given_format) == "json":
             entries, errors = parse_json(text)
         else:
             entries, errors = parse_tsv(text)
     except ChartError as e:
         entries, errors = [], [e]
+    except RecursionError:
+        entries, errors = [], [ChartError(None, EXHAUSTED)]
+    except MemoryError:
+        entries, errors = [], [ChartError(None, "too large to read into memory")]
     for entry in entries:
         entry.name = entry.name.strip(" ")
     if not errors:
         errors = check_chart(entries)
-    return entries, ["%s: %s" % ("%s:%d" % (path, e.line) if e.line else path, e) for e in errors]
+    return entries, [fault(path, e) for e in errors]
 
 
 def check_chart(entries):
     errors, seen = [], {}
     if not entries:
-        errors.append(ChartError(1, "the chart holds no entries"))
+        errors.append(ChartError(None, "the chart holds no entries"))
     for before, entry in zip([None] + entries, entries):
         if entry.name == "":
-            errors.append(ChartError(entry.line, "name is empty"))
+            errors.append(ChartError(entry.where, "name is empty"))
         elif entry.name in seen:
-            errors.append(ChartError(entry.line, "name %r appears again (first on line %d)"
-                                     % (entry.name, seen[entry.name])))
+            errors.append(ChartError(entry.where, "name %r appears again (first %s)"
+                                     % (entry.name, place(seen[entry.name]))))
         else:
-            seen[entry.name] = entry.line
+            seen[entry.name] = entry.where
         if before is not None and entry.score > before.score:
-            errors.append(ChartError(entry.line, "score %d is higher than the %d on line %d; a chart "
+            errors.append(ChartError(entry.where, "score %d is higher than the %d %s; a chart "
                                      "runs from the highest score down"
-                                     % (entry.score, before.score, before.line)))
+                                     % (entry.score, before.score, place(before.where))))
     return errors
 
 
@@ -292,7 +410,7 @@ def select(entries, keep, restore=None):
         else:
             name = restore.get(e.name)
             if name is not None and name not in present:
-                e = Entry(name, e.score, e.line)
+                e = Entry(name, e.score, e.where)
                 stats["restored"] += 1
             kept.append(e)
     return kept, stats
@@ -307,18 +425,19 @@ def check_kept(path, kept, keep, entries):
             if e.score < 1:
                 raise make_rows.InputError("score 0; a ranking row's score runs from 1 to 99999")
         except make_rows.InputError as err:
-            errors.append("%s:%d: %s" % (path, e.line, err))
+            errors.append(fault(path, ChartError(e.where, str(err))))
     if len(kept) < keep:
-        last = entries[-1].line if entries else 1
-        errors.append("%s:%d: the chart ends after %d usable entries; the list keeps %d"
-                      % (path, last, len(kept), keep))
+        last = entries[-1].where if entries else None
+        errors.append(fault(path, ChartError(last, "the chart ends after %d usable entries; the "
+                                             "list keeps %d" % (len(kept), keep))))
     return errors
 
 
 # ---------------------------------------------------------------- reporting
 
 def read_facts(path):
-    """(name, score) pairs of an existing fact list, or None when there is none."""
+    """(name, score) pairs of an existing fact list, or None when there is none;
+    OSError or UnicodeDecodeError when it cannot be read."""
     if not os.path.exists(path):
         return None
     with open(path, encoding="utf-8-sig") as f:
@@ -326,7 +445,7 @@ def read_facts(path):
                 for line in f if line.strip()]
 
 
-def report(letter, label, chart, entries, kept, stats, restored_from, old, rows):
+def report(letter, label, chart, entries, kept, stats, restored_from, old, rows, row_stats):
     out = []
     say = out.append
     say("%s list: %d rows from %s (%d entries)" % (label, len(kept), chart, len(entries)))
@@ -336,7 +455,9 @@ def report(letter, label, chart, entries, kept, stats, restored_from, old, rows)
            stats["high"], SCORE_LIMIT, stats["past"], len(kept)))
     if restored_from:
         say("  \"/\" restored in %d names from %s" % (stats["restored"], restored_from))
-    if old is None:
+    if isinstance(old, str):
+        say("  cannot read the list it replaces: %s" % old)
+    elif old is None:
         say("  no earlier list to compare with")
     else:
         old_rank = {name: r for r, (name, _) in enumerate(old, start=1)}
@@ -366,10 +487,11 @@ def report(letter, label, chart, entries, kept, stats, restored_from, old, rows)
             say("  best of those that left: " + "; ".join(
                 "%s%d %s" % (letter, old_rank[n], n) for n in left[:MOVES_SHOWN]))
     cut = [(row, e) for row, e in zip(rows, kept)
-           if make_rows.display_width(make_rows.describe(e.name, letter)) > make_rows.DESC_COLUMNS]
+           if make_rows.fit_description(make_rows.describe(e.name, letter), letter)[1] == "cut"]
     say("  descriptions cut at 40 columns: %d" % len(cut))
     for row, e in cut:
         say("    %s  <- %s" % (row, e.name))
+    out.extend(make_rows.two_card_notes(row_stats))
     return out
 
 
@@ -380,6 +502,10 @@ def main(argv=None):
     parser.add_argument("--cpu", required=True, help="CPU Mark chart (name<TAB>score or JSON)")
     parser.add_argument("--gpu", required=True, help="G3D Mark chart (name<TAB>score or JSON)")
     parser.add_argument("--restore-from", help="an older full CPU list to restore '/' in names from")
+    for option in ("cpu", "gpu", "restore-from"):
+        parser.add_argument("--%s-format" % option, choices=("text", "json"),
+                            help="how the --%s file is written, where its extension (.json; .tsv, "
+                                 ".txt, .tab) does not say" % option)
     parser.add_argument("--facts-dir", default=os.path.join(repo, "data", "facts"),
                         help="where cpu.tsv and gpu.tsv are replaced (default data/facts)")
     parser.add_argument("--rows-dir", default=os.path.join(repo, "data"),
@@ -390,14 +516,15 @@ def main(argv=None):
     errors = []
     restore = {}
     if args.restore_from:
-        older, older_errors = read_chart(args.restore_from)
+        older, older_errors = read_chart(args.restore_from, args.restore_from_format)
         errors.extend(older_errors)
         restore = restore_map(older)
 
     lists = []
-    for letter, label, chart, keep, name in (("C", "CPU", args.cpu, CPU_ROWS, "cpu"),
-                                             ("G", "GPU", args.gpu, GPU_ROWS, "gpu")):
-        entries, chart_errors = read_chart(chart)
+    for letter, label, chart, keep, name, given in (
+            ("C", "CPU", args.cpu, CPU_ROWS, "cpu", args.cpu_format),
+            ("G", "GPU", args.gpu, GPU_ROWS, "gpu", args.gpu_format)):
+        entries, chart_errors = read_chart(chart, given)
         errors.extend(chart_errors)
         if chart_errors:
             continue
@@ -408,27 +535,36 @@ def main(argv=None):
             continue
         facts = "".join("%s\t%d\n" % (e.name, e.score) for e in kept)
         facts_path = os.path.join(args.facts_dir, name + ".tsv")
-        rows, _, row_errors = make_rows.convert(facts_path, facts, letter)
+        rows, row_stats, row_errors = make_rows.convert(facts_path, facts, letter)
         errors.extend(row_errors)
-        lists.append((letter, label, chart, entries, kept, stats, facts_path, facts, rows, name))
+        lists.append((letter, label, chart, entries, kept, stats, facts_path, facts, rows,
+                      row_stats, name))
 
     if errors:
-        for message in errors:
+        for message in make_rows.cap_messages(errors):
             print(message, file=sys.stderr)
         print("refresh_facts: %d fault(s); nothing written" % len(errors), file=sys.stderr)
         return 1
 
     files = {}
-    for letter, label, chart, entries, kept, stats, facts_path, facts, rows, name in lists:
-        old = read_facts(facts_path)
+    for letter, label, chart, entries, kept, stats, facts_path, facts, rows, row_stats, name in lists:
+        try:
+            old = read_facts(facts_path)
+        except (OSError, UnicodeDecodeError) as e:
+            old = "%s: %s" % (facts_path, getattr(e, "strerror", None) or e)
         restored_from = args.restore_from if letter == "C" else None
-        print("\n".join(report(letter, label, chart, entries, kept, stats, restored_from, old, rows)))
+        print("\n".join(report(letter, label, chart, entries, kept, stats, restored_from, old,
+                               rows, row_stats)))
         files[facts_path] = facts
         files[os.path.join(args.rows_dir, name + ".txt")] = "".join(r + "\n" for r in rows)
     if args.dry_run:
         print("dry run: nothing written")
         return 0
-    make_rows.write_files_atomically(files)
+    try:
+        make_rows.write_files_atomically(files)
+    except make_rows.WriteError as e:
+        print("refresh_facts: %s" % e, file=sys.stderr)
+        return 1
     print("wrote " + ", ".join(sorted(files)))
     return 0
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "common/utf8.h"
 #include "ui/memory_services.h"
 
 namespace tianti {
@@ -82,23 +83,56 @@ TEST_F(StartupTest, ToolTips) {
   }
 }
 
-TEST_F(StartupTest, CommonDevicesText) {
-  const std::u16string text = ui.Text(Ctl::Text9);
+// The lines of a text joined by CR LF.
+std::vector<std::u16string> Lines(const std::u16string& text) {
   std::vector<std::u16string> lines;
   std::size_t pos = 0;
   for (;;) {
     const auto end = text.find(u"\r\n", pos);
     lines.push_back(text.substr(pos, end == std::u16string::npos ? std::u16string::npos : end - pos));
-    if (end == std::u16string::npos) break;
+    if (end == std::u16string::npos) return lines;
     pos = end + 2;
   }
+}
+
+// A row's description without its fill spaces.
+std::u16string_view Description(std::u16string_view row) {
+  std::u16string_view description = row.substr(7, row.find(u'|', 7) - 7);
+  return description.substr(0, description.find_last_not_of(u' ') + 1);
+}
+
+TEST_F(StartupTest, CommonDevicesText) {
+  const std::u16string text = ui.Text(Ctl::Text9);
+  const std::vector<std::u16string> lines = Lines(text);
   const std::vector<std::u16string> want = {
-      u"AMD Ryzen Threadripper 3970X", u"Intel Core i9-10980X E@3.00GH",
+      u"AMD Ryzen Threadripper 3970X", u"Intel Core i9-10980XE@3.00GHz",
       u"Intel Xeon Platinum 8168@2.70GHz", u"Intel Pentium Gold G5620@4.00GHz",
       u"Intel Atom C3958@2.00GHz", u"GeForce RTX 2080 Ti", u"Quadro RTX 6000",
       u"Radeon RX 5700", u"Intel Iris Pro P580", u"Radeon Vega 3", u"NVS 810"};
   EXPECT_EQ(lines, want);  // eleven lines, the last one without CR LF after it
   EXPECT_EQ(text.find(u'\n'), text.find(u"\r\n") + 1);
+}
+
+// The box is there to copy names from: each line, as the main term, lists
+// the one row whose description it is.
+TEST_F(StartupTest, EachCommonDeviceLineFindsItsDevice) {
+  const std::vector<std::u16string> lines = Lines(ui.Text(Ctl::Text9));
+  ASSERT_EQ(lines.size(), 11u);
+  for (const std::u16string& line : lines) {
+    SCOPED_TRACE(ToUtf8(line));
+    std::u16string named;
+    for (int i = RankRowArray::kFirst; i <= RankRowArray::kLast; ++i) {
+      const std::u16string_view row = form.RankRows[i];
+      if (row.empty() || Description(row) != line) continue;
+      EXPECT_TRUE(named.empty()) << "a second row: " << ToUtf8(row);
+      named = row;
+    }
+    ASSERT_FALSE(named.empty()) << "no row has this description";
+    ui.SetText(Ctl::Text1, line);
+    form.Command2_Click();
+    EXPECT_NE(ui.Text(Ctl::Text8).find(named + u"\r\n"), std::u16string::npos) << ToUtf8(named);
+  }
+  EXPECT_TRUE(ui.messages().empty());
 }
 
 TEST_F(StartupTest, ReadyState) {

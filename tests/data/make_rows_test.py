@@ -11,8 +11,9 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import make_rows  # noqa: E402
 
 
-def run(cpu_text, gpu_text):
-    """Runs make_rows on the two texts; returns (status, stderr, {name: output text})."""
+def run(cpu_text, gpu_text, summary=None):
+    """Runs make_rows on the two texts; returns (status, stderr, {name: output text}).
+    The summary goes to `summary` if given."""
     with tempfile.TemporaryDirectory() as d:
         paths = {}
         for name, text in (("cpu.tsv", cpu_text), ("gpu.tsv", gpu_text)):
@@ -21,7 +22,7 @@ def run(cpu_text, gpu_text):
                 f.write(text.encode("utf-8"))
         out = os.path.join(d, "out")
         err = io.StringIO()
-        with contextlib.redirect_stderr(err), contextlib.redirect_stdout(io.StringIO()):
+        with contextlib.redirect_stderr(err), contextlib.redirect_stdout(summary or io.StringIO()):
             status = make_rows.main(["--cpu", paths["cpu.tsv"], "--gpu", paths["gpu.tsv"],
                                      "--out-dir", out])
         files = {}
@@ -64,8 +65,39 @@ class Conventions(unittest.TestCase):
     def test_cut_at_40_columns_drops_a_straddling_ideograph(self):
         self.assertEqual(gpu_row("A" * 45), "|G1   |" + "A" * 40 + "|  100|")
         self.assertEqual(gpu_row("B" * 32 + " + C Dual"), "|G1   |" + "B" * 32 + " + C双卡|  100|")
-        # 37 columns + 双卡: 双 fits in 38-39, 卡 would straddle 40-41.
-        self.assertEqual(gpu_row("B" * 33 + " + C Dual")[7:46], "B" * 33 + " + C双 ")
+        # 39 columns + 双卡, 38 without the space before "+": still too wide,
+        # so cut; 双 would straddle 40-41.
+        self.assertEqual(gpu_row("B" * 35 + " + C Dual")[7:47], "B" * 35 + " + C ")
+        self.assertEqual(gpu_row("C" * 40 + " Dual")[7:47], "C" * 40)
+
+    def test_two_card_name_drops_the_space_before_plus_where_that_keeps_the_word(self):
+        # 41 columns with the space, 40 without it.
+        self.assertEqual(gpu_row("B" * 33 + " + C Dual"), "|G1   |" + "B" * 33 + "+ C双卡|  100|")
+        # The three such names of today's list, and two that are too long even so.
+        names = ["Radeon HD 7660G + HD 7500/7600 7500/7600 Dual",
+                 "Radeon HD 8650G N HD 8650G + HD 8600/8700M Dual",
+                 "Radeon HD 8650G N HD 8650G + HD 8570M Dual",
+                 "Radeon HD 8650G + HD 8600M N HD 8600M Dual",
+                 "Radeon HD 7660G N HD 7660G + HD 7670M Dual"]
+        gpu = "".join("%s\t%d\n" % (n, 900 - i) for i, n in enumerate(names))
+        out = io.StringIO()
+        status, err, files = run("A\t1\n", gpu, out)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(files["gpu.txt"].splitlines(), [
+            "|G1   |Radeon HD 7660G + HD 7500/7600 7500/7600|  900|",
+            "|G2   |Radeon HD 8650G N HD 8650G + HD 8600/870|  899|",
+            "|G3   |Radeon HD 8650G N HD 8650G+ HD 8570M双卡|  898|",
+            "|G4   |Radeon HD 8650G+ HD 8600M N HD 8600M双卡|  897|",
+            "|G5   |Radeon HD 7660G N HD 7660G+ HD 7670M双卡|  896|"])
+        report = out.getvalue()
+        self.assertIn("2 cut to 40 columns", report)
+        self.assertIn("keep \"双卡\" whole: 3\n    |G3   |", report)
+        self.assertIn("too long to keep \"双卡\" whole, cut at 40 columns: 2\n"
+                      "    |G1   |Radeon HD 7660G + HD 7500/7600 7500/7600|  900|\n"
+                      "    |G2   |", report)
+        # A one-card name, and a CPU name, are cut as before.
+        self.assertEqual(gpu_row("B" * 33 + " + C")[7:47], "B" * 33 + " + C   ")
+        self.assertIn("|" + "B" * 33 + " + C Du|", run("B" * 33 + " + C Dual\t1\n", "G\t1\n")[2]["cpu.txt"])
 
     def test_outer_spaces_are_stripped_inner_kept(self):
         self.assertEqual(gpu_row("  GeForce  X  "), "|G1   |GeForce  X" + " " * 30 + "|  100|")
@@ -97,6 +129,23 @@ class Refusals(unittest.TestCase):
         for score in ("0", "100000", "012", "-5", "5.0", "", " 5"):
             self.assertRefused("A\t%s\n" % score, "cpu.tsv:1: score")
         self.assertRefused("A\t5\nB\t6\n", "cpu.tsv:2: score 6 is higher than the score 5")
+
+    def test_a_file_that_cannot_be_replaced_leaves_both_as_they_were(self):
+        with tempfile.TemporaryDirectory() as d:
+            for name, text in (("cpu.tsv", "A\t5\n"), ("gpu.tsv", "G\t1\n"), ("cpu.txt", "old\n")):
+                with open(os.path.join(d, name), "w", encoding="utf-8") as f:
+                    f.write(text)
+            os.mkdir(os.path.join(d, "gpu.txt"))
+            err = io.StringIO()
+            with contextlib.redirect_stderr(err), contextlib.redirect_stdout(io.StringIO()):
+                status = make_rows.main(["--cpu", os.path.join(d, "cpu.tsv"),
+                                         "--gpu", os.path.join(d, "gpu.tsv"), "--out-dir", d])
+            self.assertEqual(status, 1)
+            self.assertEqual(err.getvalue(), "make_rows: cannot write %s: Is a directory; no file "
+                             "was changed\n" % os.path.join(d, "gpu.txt"))
+            with open(os.path.join(d, "cpu.txt"), encoding="utf-8") as f:
+                self.assertEqual(f.read(), "old\n")
+            self.assertEqual(sorted(os.listdir(d)), ["cpu.tsv", "cpu.txt", "gpu.tsv", "gpu.txt"])
 
     def test_list_sizes(self):
         self.assertRefused("", "cpu.tsv:1: the list is empty")

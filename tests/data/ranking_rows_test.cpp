@@ -60,3 +60,17 @@ TEST(CompiledRows, CjkRowsAreShorterButEquallyWide) {
   EXPECT_EQ(mobile.size(), 51u);
   EXPECT_EQ(rc::DisplayWidth(mobile), 54u);
 }
+
+// A search for 双卡 finds every two-card row that holds any of the word: a
+// description too wide keeps it by leaving out the space before its "+".
+TEST(CompiledRows, NoTwoCardRowHoldsHalfOfTheWord) {
+  int whole = 0;
+  for (int i = 0; i < td::kGpuRows.count; ++i) {
+    const std::u16string_view row = td::kGpuRows.Row(i);
+    if (row.find(u'双') == std::u16string_view::npos) continue;
+    EXPECT_NE(row.find(u"双卡"), std::u16string_view::npos) << "row G" << i + 1;
+    ++whole;
+  }
+  EXPECT_EQ(whole, 105);
+  EXPECT_EQ(td::kGpuRows.Row(1637), u"|G1638|Radeon HD 8650G N HD 8650G+ HD 8570M双卡|  773|");
+}

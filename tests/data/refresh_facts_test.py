@@ -74,13 +74,17 @@ class Refresh(unittest.TestCase):
     def snapshot(self):
         out = {}
         for name in sorted(os.listdir(self.d)):
-            with open(os.path.join(self.d, name), "rb") as f:
+            path = os.path.join(self.d, name)
+            if os.path.isdir(path):
+                out[name] = os.listdir(path)
+                continue
+            with open(path, "rb") as f:
                 out[name] = f.read()
         return out
 
-    def run_tool(self, cpu_text, restore_text=None, cpu_name="new_cpu.tsv", extra=()):
+    def run_tool(self, cpu_text, restore_text=None, cpu_name="new_cpu.tsv", extra=(), gpu_text=None):
         self.write(cpu_name, cpu_text)
-        self.write("new_gpu.tsv", tsv(self.old_gpu))
+        self.write("new_gpu.tsv", tsv(self.old_gpu) if gpu_text is None else gpu_text)
         argv = ["--cpu", os.path.join(self.d, cpu_name), "--gpu", os.path.join(self.d, "new_gpu.tsv"),
                 "--facts-dir", self.d, "--rows-dir", self.d] + list(extra)
         if restore_text is not None:
@@ -117,8 +121,8 @@ class Refresh(unittest.TestCase):
                      "number one unchanged: Gpu 0 (30000, now 30000)"):
             self.assertIn(line, out)
 
-    def assertRefused(self, cpu_text, message, cpu_name="new_cpu.tsv"):
-        status, out, err = self.run_tool(cpu_text, cpu_name=cpu_name)
+    def assertRefused(self, cpu_text, message, cpu_name="new_cpu.tsv", extra=()):
+        status, out, err = self.run_tool(cpu_text, cpu_name=cpu_name, extra=extra)
         self.assertEqual(status, 1, out)
         self.assertIn(os.path.join(self.d, cpu_name) + ":" + message, err)
         self.assertIn("nothing written", err)
@@ -141,14 +145,98 @@ class Refresh(unittest.TestCase):
         self.assertRefused(tsv(chart("Cpu", 3011) + [("Zero", 0)]), "3012: score 0")
         self.assertRefused(tsv(chart("Cpu", 3011) + [("PCI GDIHOOK5", 1)]),
                            "3012: the chart ends after 3011 usable entries; the list keeps 3012")
-        self.assertRefused('{\n "A": 5,\n "B": 4\n "C": 3\n}\n', "4: invalid JSON",
-                           cpu_name="new_cpu.json")
+        self.assertRefused('{\n "A": 5,\n "B": 4\n "C": 3\n}\n',
+                           " entry \"B\" on line 3: invalid JSON: expected ',' or '}' after it "
+                           "at line 4 column 2", cpu_name="new_cpu.json")
         self.assertRefused('[\n {"name": "A", "score": 5},\n {"name": "B", "score": "NA"}\n]',
-                           "3: score \"NA\" is not a whole number", cpu_name="new_cpu.json")
-        self.assertRefused('[\n {"name": "A", "score": 5},\n {"title": "B", "score": 4}\n]',
-                           "3: entry has no \"name\" string", cpu_name="new_cpu.json")
-        self.assertRefused('{\n "A": 5,\n "A": 4\n}', "3: name 'A' appears again (first on line 2)",
+                           " entry [1] on line 3: score \"NA\" is not a whole number",
                            cpu_name="new_cpu.json")
+        self.assertRefused('[\n {"name": "A", "score": 5},\n {"title": "B", "score": 4}\n]',
+                           " entry [1] on line 3: entry has no \"name\" string", cpu_name="new_cpu.json")
+        self.assertRefused('{\n "A": 5,\n "A": 4\n}', " entry \"A\" on line 3: name \"A\" appears "
+                           "again (first at entry \"A\" on line 2)", cpu_name="new_cpu.json")
+
+    def test_text_or_json_by_extension_option_or_unmistakable_content(self):
+        # A text chart headed by a multi-socket system starts with "[".
+        text = tsv([("[2-Way] Intel Xeon Gold 6238 @ 2.10GHz", 95000)] + chart("Cpu", 3011))
+        for name in ("new_cpu.tsv", "new_cpu.txt", "new_cpu", "new_cpu.export"):
+            status, out, err = self.run_tool(text, cpu_name=name)
+            self.assertEqual(status, 0, name + ": " + err)
+            with open(os.path.join(self.d, "cpu.txt"), encoding="utf-8") as f:
+                self.assertEqual(f.readline(), "|C1   |[2-Way] Intel Xeon Gold 6238@2.10GHz    |95000|\n")
+        # JSON under a name that says nothing, and JSON under a text name when told.
+        as_json = "{%s}" % ", ".join('"%s": %d' % pair for pair in chart("Cpu", 3012))
+        self.assertEqual(self.run_tool(as_json, cpu_name="cpu.export")[0], 0)
+        status, _, err = self.run_tool(as_json, cpu_name="cpu.txt", extra=["--cpu-format", "json"])
+        self.assertEqual(status, 0, err)
+        self.before = self.snapshot()
+        # Told text, a JSON chart is read as text and refused for it.
+        self.assertRefused(as_json.replace(", ", ",\n"), "1: line has no tab", cpu_name="x.json",
+                           extra=["--cpu-format", "text"])
+        # Neither a whole JSON document nor a text line: refused, not guessed.
+        self.assertRefused('[\n {"name": "A", "score": 5}\n', " cannot tell whether this is a "
+                           "text chart or JSON", cpu_name="new_cpu.export")
+
+    def test_json_faults_located_by_entry_repeats_counted_deep_nesting_one_error(self):
+        # Minified: one line, so each fault names its entry, not line 1.
+        minified = "[" + ",".join('{"name":"Cpu %d","score":"NA"}' % i for i in range(3012)) + "]"
+        status, _, err = self.run_tool(minified, cpu_name="new_cpu.json")
+        self.assertEqual(status, 1)
+        path = os.path.join(self.d, "new_cpu.json")
+        self.assertEqual(err.splitlines(), [
+            path + ": entry [%d]: score \"NA\" is not a whole number" % i for i in range(5)] + [
+            "... and 3007 more like: " + path + ": entry [0]: score \"NA\" is not a whole number",
+            "refresh_facts: 3012 fault(s); nothing written"])
+        self.assertRefused('{"data":[{"name":"A","score":5},{"name":"B","score":4}{"name":"C"}]}',
+                           " entry data[1]: invalid JSON: expected ',' or ']' after it at line 1 "
+                           "column 55", cpu_name="new_cpu.json")
+        self.assertRefused('{"A":5,"B":"x","C":3}', " entry \"B\": score \"x\" is not a whole number",
+                           cpu_name="new_cpu.json")
+        # Nesting that exhausts the parser is one clear fault, located where it can be.
+        deep = "[" * 200000 + "]" * 200000
+        for text, message in ((deep, " entry [0]: nested too deeply to read"),
+                              ('{"data": [' + deep + "]}", " entry data[0]: nested too deeply")):
+            for name in ("new_cpu.json", "new_cpu.export"):
+                status, _, err = self.run_tool(text, cpu_name=name)
+                self.assertEqual(status, 1)
+                self.assertEqual(len(err.splitlines()), 2, err)
+                self.assertIn(os.path.join(self.d, name) + ":" + message, err)
+
+    def test_a_failed_replacement_puts_every_file_back(self):
+        new = tsv(chart("Cpu", 3012, top=80000))
+        for blocked in ("cpu.tsv", "cpu.txt", "gpu.tsv", "gpu.txt"):
+            path = os.path.join(self.d, blocked)
+            os.unlink(path)
+            os.mkdir(path)                  # cannot be replaced by a file
+            before = self.snapshot()
+            status, out, err = self.run_tool(new)
+            self.assertEqual(status, 1, out)
+            self.assertEqual(err, "refresh_facts: cannot write %s: Is a directory; no file was "
+                             "changed\n" % path)
+            after = self.snapshot()
+            for name in ("cpu.tsv", "gpu.tsv", "cpu.txt", "gpu.txt"):
+                self.assertEqual(after[name], before[name], name)
+            self.assertEqual([n for n in after if n.startswith(".")], [])
+            os.rmdir(path)
+            self.write(blocked, self.before[blocked].decode())
+        # The same four files with nothing in the way are replaced.
+        self.assertEqual(self.run_tool(new)[0], 0)
+        self.assertNotEqual(self.snapshot()["cpu.txt"], self.before["cpu.txt"])
+
+    def test_two_card_names_keep_the_word_where_the_space_before_plus_goes(self):
+        gpu = list(self.old_gpu)
+        gpu[10:13] = [("Radeon HD 8650G N HD 8650G + HD 8570M Dual", gpu[10][1]),
+                      ("Radeon HD 8650G + HD 8600M N HD 8600M Dual", gpu[11][1]),
+                      ("Radeon HD 7660G + HD 7500/7600 7500/7600 Dual", gpu[12][1])]
+        status, out, err = self.run_tool(tsv(self.old_cpu), gpu_text=tsv(gpu))
+        self.assertEqual(status, 0, err)
+        rows = self.snapshot()["gpu.txt"].decode().splitlines()
+        self.assertEqual(rows[10:13], ["|G11  |Radeon HD 8650G N HD 8650G+ HD 8570M双卡|29990|",
+                                       "|G12  |Radeon HD 8650G+ HD 8600M N HD 8600M双卡|29989|",
+                                       "|G13  |Radeon HD 7660G + HD 7500/7600 7500/7600|29988|"])
+        self.assertIn("descriptions cut at 40 columns: 1\n    |G13  |", out)
+        self.assertIn("keep \"双卡\" whole: 2\n    |G11  |", out)
+        self.assertIn("too long to keep \"双卡\" whole, cut at 40 columns: 1\n    |G13  |", out)
 
     def test_dry_run_reports_and_writes_nothing(self):
         status, out, err = self.run_tool(tsv(chart("Cpu", 3012, top=80000)), extra=["--dry-run"])
