@@ -101,9 +101,13 @@ bool IsRadeonClass(std::string_view w) { return w.size() > 1 && w[0] == 'r' && A
 // Whether a word may be one that Read drops or joins: any word of letters,
 // a number, or an ordinal; not a model number such as "7950x".
 bool MaybeSpecial(std::string_view w) {
-  bool letters = true;
-  for (char c : w) letters = letters && c >= 'a' && c <= 'z';
-  return letters || IsNumber(w) || IsOrdinal(w);
+  switch (w[0]) {
+    case 'a': case 'c': case 'i': case 'n': case 'p': case 's': case 'w':  // the words
+    case 'd': case 'e': case 'h': case 'o': case 'q': case 't':            // the counts
+      return true;
+    default:
+      return IsDigit(w[0]);  // numbers, counts, ordinals
+  }
 }
 
 bool IsWordChar(char c) {
@@ -208,6 +212,7 @@ void Read(std::u16string_view input, bool row_description, Reading& reading) {
       keep(w, {}, i);
       continue;
     }
+    const std::string_view next = at(i + 1);
     if (w == "cpu" || w == "processor") {
       reading.processor_marks = true;
       continue;
@@ -217,11 +222,11 @@ void Read(std::u16string_view input, bool row_description, Reading& reading) {
       continue;
     }
     if (w == "apu" || w == "series") continue;
-    if (IsOrdinal(w) && at(i + 1) == "gen") {  // "13th Gen"
+    if (next == "gen" && IsOrdinal(w)) {  // "13th Gen"
       ++i;
       continue;
     }
-    if (AllDigits(w) && at(i + 1) == "compute" && (at(i + 2) == "cores" || at(i + 2) == "core")) {
+    if (next == "compute" && AllDigits(w) && (at(i + 2) == "cores" || at(i + 2) == "core")) {
       // "Radeon R7, 12 Compute Cores 4C+8G": the graphics of an APU's name.
       i += 2;
       if (IsCoreGroup(at(i + 1))) ++i;
@@ -229,7 +234,7 @@ void Read(std::u16string_view input, bool row_description, Reading& reading) {
       if (reading.count > 0 && reading.words[reading.count - 1].text == "radeon") --reading.count;
       continue;
     }
-    if (IsCoreCount(w) && (at(i + 1) == "core" || at(i + 1) == "cores")) {  // "16-Core"
+    if ((next == "core" || next == "cores") && IsCoreCount(w)) {  // "16-Core"
       reading.processor_marks = true;
       ++i;
       continue;
@@ -245,8 +250,8 @@ void Read(std::u16string_view input, bool row_description, Reading& reading) {
         continue;
       }
     }
-    if (IsNumber(w) && (at(i + 1) == "ghz" || at(i + 1) == "mhz")) {  // "3.60 GHz"
-      keep(w, at(i + 1), i + 1);
+    if ((next == "ghz" || next == "mhz") && IsNumber(w)) {  // "3.60 GHz"
+      keep(w, next, i + 1);
       ++i;
       continue;
     }
