@@ -377,7 +377,8 @@ bool Mine(const Options& opt, const commands::Platform& platform, Output& o) {
       ok = false;
     }
     for (const commands::ProcessorName& name : report.names) {
-      Device d = Resolved(name.value_or(u""), query::Scope::kCpu);
+      // A null name (WMI may report one) is shown as such, with no row.
+      Device d = name ? Resolved(*name, query::Scope::kCpu) : Device{};
       d.kind = "cpu";
       o.devices.push_back(std::move(d));
     }

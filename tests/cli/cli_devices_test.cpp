@@ -182,6 +182,8 @@ TEST_F(DeviceModes, Json) {
             std::string::npos);
   EXPECT_NE(mine.out.find("\"kind\":\"gpu\",\"reported\":\"1002:67df Ellesmere [Radeon RX "),
             std::string::npos);
+  EXPECT_NE(mine.out.find("{\"query\":null,\"kind\":\"cpu\",\"reported\":null,\"list\":null,"),
+            std::string::npos);  // the null name
   EXPECT_NE(mine.out.find("{\"query\":\"1234:1111\",\"kind\":\"gpu\",\"reported\":\"1234:1111\","
                           "\"list\":null,"),
             std::string::npos);
