@@ -35,6 +35,9 @@ struct Reading {
   std::size_t count = 0;
   std::uint8_t makers = 0;
   bool processor_marks = false;
+  // Words dropped other than makers: "Radeon RX Vega 11 Processor" is read as
+  // "Radeon RX Vega 11" and ties with it, but is the less plain of the two.
+  int dropped = 0;
 
   Reading() = default;
   Reading(const Reading&) = delete;
@@ -196,6 +199,7 @@ void Read(std::u16string_view input, bool row_description, Reading& reading) {
   reading.count = 0;
   reading.makers = 0;
   reading.processor_marks = false;
+  std::size_t joined = 0, makers = 0;
   auto at = [&](std::size_t i) { return i < n ? raw[i] : std::string_view(); };
   auto keep = [&](std::string_view a, std::string_view b, std::size_t last_raw) {
     const std::size_t start = reading.text.size();
@@ -219,6 +223,7 @@ void Read(std::u16string_view input, bool row_description, Reading& reading) {
     }
     if (const std::uint8_t maker = MakerOf(w)) {
       reading.makers |= maker;
+      ++makers;
       continue;
     }
     if (w == "apu" || w == "series") continue;
@@ -253,10 +258,12 @@ void Read(std::u16string_view input, bool row_description, Reading& reading) {
     if ((next == "ghz" || next == "mhz") && IsNumber(w)) {  // "3.60 GHz"
       keep(w, next, i + 1);
       ++i;
+      ++joined;
       continue;
     }
     keep(w, {}, i);
   }
+  reading.dropped = static_cast<int>(n - joined - makers - reading.count);
 }
 
 // ---- the lists ---------------------------------------------------------------------
@@ -320,11 +327,15 @@ struct Fit {
   int unused_plain = 0;  // of those, the ones other than "graphics"
   int matched = 0;       // whole words in both; a cut word does not count
   int matched_models = 0;
+  int dropped = 0;        // the row's dropped words
   bool other_maker = false;
 
   // Smaller is better.
-  auto Key() const { return std::make_tuple(missing, added_models, added_words, unused); }
+  auto Key() const { return std::make_tuple(missing, added_models, added_words, unused, dropped); }
+  // How well a row answers; rows of the two lists are weighed without the
+  // dropped words, so that the CPU row wins "equally well".
   auto AnswerKey() const { return std::make_tuple(added_words, unused); }
+  auto ListKey() const { return std::make_tuple(added_words, unused, dropped); }
 };
 
 struct Name {
@@ -349,6 +360,7 @@ Fit FitRow(const Reading& row, bool may_be_cut, const Name& name) {
   bool used[kMaxWords] = {};
   Fit fit;
   fit.other_maker = row.makers != 0 && words.makers != 0 && (row.makers & words.makers) == 0;
+  fit.dropped = row.dropped;
   std::size_t counted_to = words.count;  // name words after a cut are not counted
   for (std::size_t k = 0; k < row.count; ++k) {
     const Word& rw = row.words[k];
@@ -406,11 +418,11 @@ struct Best {
   int ties = 0;
 
   void Offer(const Fit& f, const ListRow& r) {
-    if (!fit || f.AnswerKey() < fit->AnswerKey()) {
+    if (!fit || f.ListKey() < fit->ListKey()) {
       fit = f;
       row = r;
       ties = 1;
-    } else if (f.AnswerKey() == fit->AnswerKey()) {
+    } else if (f.ListKey() == fit->ListKey()) {
       ++ties;
     }
   }

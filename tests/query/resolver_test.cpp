@@ -37,6 +37,10 @@ const Case kCases[] = {
     {"AMD Ryzen 7 7445H with Radeon 740M Graphics", kAll, "C938"},  // a cut row with the words
     {"AMD Ryzen 7 7445HS", kAll, "C989"},
     {"AMD Ryzen 7 4980U Microsoft Surface Edition", kAll, "C1082"},  // cut: "...Surface Edit"
+    {"Intel(R) Core(TM) Ultra 7 155H", kAll, "C687"},
+    {"AMD EPYC 7763 64-Core Processor", kAll, "C27"},
+    {"Intel(R) Xeon(R) Gold 6238 CPU @ 2.10GHz", kAll, "C522"},
+    {"AMD Ryzen AI 9 HX 370 w/ Radeon 890M", kAll, "C379"},
     // Written by a person.
     {"ryzen 9 7950x", kCpu, "C114"},
     {"i9-13900KF", kAll, "C146"},
@@ -62,6 +66,9 @@ const Case kCases[] = {
     {"Intel(R) Arc(TM) A770 Graphics", kAll, "G219"},
     {"ATI Mobility Radeon HD 5870", kAll, "G1421"},  // 移动版
     {"GeForce RTX 3060 Laptop GPU", kGpu, "G228"},
+    {"NVIDIA GeForce RTX 2080 Super with Max-Q Design", kAll, "G213"},
+    {"AMD Radeon(TM) RX Vega 11 Graphics", kAll, "G1025"},  // not "...Vega 11 Processor"
+    {"AMD Radeon Pro W6800", kAll, "G90"},
     // A processor's name is an integrated GPU's row word for word: the kind
     // of list decides, and in ALL the CPU row wins a tie.
     {"AMD Ryzen 5 5600G with Radeon Graphics", kAll, "C937"},
@@ -73,6 +80,7 @@ const Case kCases[] = {
     {"Intel(R) Xeon(R) Processor", kAll, ""},      // not the one "Intel Xeon@2.00GHz"
     {"AMD Radeon(TM) Graphics", kAll, ""},          // any Ryzen's graphics
     {"Radeon RX 470/480/570/570X/580/580X/590", kGpu, ""},  // a list of models
+    {"Radeon RX 6800/6800 XT / 6900 XT", kGpu, ""},
     {"Microsoft Basic Display Adapter", kAll, ""},
     {"Intel(R) Core(TM)2 Duo CPU E8400 @ 3.00GHz", kAll, ""},  // not in the lists
     {"NVIDIA GeForce RTX 4090", kCpu, ""},         // the scope holds no such row
