@@ -109,7 +109,9 @@ TEST(Resolver, NoSingleRowOffersTheClosestRowsBestFitThenRank) {
   ASSERT_EQ(epyc.candidates.size(), static_cast<std::size_t>(kMaxCandidates));
   for (std::size_t i = 0; i < epyc.candidates.size(); ++i) {
     EXPECT_EQ(ToUtf8(epyc.candidates[i].description).rfind("AMD EPYC ", 0), 0u);
-    if (i > 0) EXPECT_LT(epyc.candidates[i - 1].rank, epyc.candidates[i].rank);
+    if (i > 0) {
+      EXPECT_LT(epyc.candidates[i - 1].rank, epyc.candidates[i].rank);
+    }
   }
   // Each listed model fits as well as the others; the rows of just the
   // listed models come before rows that add a word.
