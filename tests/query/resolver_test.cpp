@@ -134,6 +134,26 @@ TEST(Resolver, ReadsNamesAndRowsAlike) {
             ResolverWords(u"Ryzen 5 5600G w/ Radeon Graphics"));
 }
 
+TEST(Resolver, OddTextResolvesToNothing) {
+  std::u16string long_name;
+  for (int i = 0; i < 2000; ++i) long_name += u"RTX 4090 " + std::u16string(1, u'0' + i % 10) + u"a ";
+  const std::u16string odd[] = {
+      long_name,                             // more words than are read
+      std::u16string(5000, u'9'),            // one word longer than any row
+      u"\xDC00\xD800 \xD800",                // lone surrogates
+      u"w/ w/ w/ with with radeon",          // phrases with nothing after them
+      u"+ + . _ # (r) (tm) \u00ae \u2122",
+      u"双卡 移动版 华硕",
+  };
+  for (const std::u16string& name : odd) {
+    for (Scope scope : {Scope::kAll, Scope::kCpu, Scope::kGpu}) {
+      const Resolution r = Resolve(name, scope);
+      EXPECT_FALSE(r.row) << ToUtf8(name.substr(0, 40));
+      EXPECT_LE(r.candidates.size(), static_cast<std::size_t>(kMaxCandidates));
+    }
+  }
+}
+
 TEST(Resolver, RowsAroundStopAtTheEndsOfTheList) {
   const ListRow first = *RowAt(u'C', 1);
   const std::vector<ListRow> top = RowsAround(first, 2);
