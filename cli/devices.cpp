@@ -41,9 +41,14 @@ const std::string_view kDeviceHelp =
     "                  \"relative\",\"candidates\",\"note\"}...],\"messages\":[...]}\n"
     "  例 Examples: tianti-cli --compare \"RTX 4090\" \"Radeon RX 7900 XTX\"\n"
     "              tianti-cli --near \"AMD Ryzen 7 7840HS\" --count 3\n"
-    "              tianti-cli --mine --format json\n"
-    "  退出码 3：有名称未对应到唯一一行 / exit status 3: a name did not resolve\n"
-    "  to a single row.\n";
+    "              tianti-cli --mine --format json\n";
+
+// The exit statuses, for the help of a device mode alone (the full help has
+// them for every mode).
+constexpr std::string_view kDeviceExitHelp =
+    "\n退出码 Exit status: 0 全部对应上 every name resolved; 3 有名称未对应到唯一一行\n"
+    "a name did not resolve to a single row; 1 读取本机设备失败 reading the local\n"
+    "devices failed; 2 用法错误 usage error.\n";
 
 namespace {
 
@@ -413,7 +418,7 @@ std::optional<int> RunDeviceMode(const std::vector<std::u16string>& args, std::o
     return kExitUsage;
   }
   if (opt.help) {
-    out << kDeviceHelp;
+    out << kDeviceHelp << kDeviceExitHelp;
     return kExitOk;
   }
   try {

@@ -225,10 +225,11 @@ TEST_F(DeviceModes, UsageErrorsAndHelp) {
   }
   // After "--" a name may be "--mine".
   EXPECT_EQ(Run({u"--compare", u"--", u"--mine"}).code, 3);
-  for (const char16_t* help : {u"--help", u"-h"}) {
-    const Result r = Run({help});
+  for (const std::vector<std::u16string>& help : std::vector<std::vector<std::u16string>>{
+           {u"--help"}, {u"-h"}, {u"--mine", u"--help"}}) {
+    const Result r = Run(help);
     EXPECT_EQ(r.code, 0);
-    for (const char* option : {"--compare", "--near", "--count", "--mine", "3 名称未对应"}) {
+    for (const char* option : {"--compare", "--near", "--count", "--mine", "未对应到唯一一行"}) {
       EXPECT_NE(r.out.find(option), std::string::npos) << option;
     }
   }
