@@ -67,8 +67,8 @@ constexpr std::string_view kHelp =
 constexpr std::string_view kExitHelp =
     "\n"
     "退出码 Exit status: 0 查询完成 query ran; 2 缺少查询条件或用法错误 missing main\n"
-    "term or usage error; 1 其他错误 other failure (such as WMI failing); 3 名称未对应\n"
-    "到唯一一行 a device name did not resolve to a single row.\n";
+    "term or usage error; 1 其他错误 other failure (such as WMI failing);\n"
+    "3 设备名称未对应到唯一一行 a device name did not resolve to a single row.\n";
 
 struct Options {
   Ctl scope = Ctl::Option1;
