@@ -306,9 +306,10 @@ bool TailMayFit(std::u16string_view row, const Reading& name) {
     const char16_t c = description[i];
     if (c >= 0x80) return true;  // Chinese: read the row
     const char lower = static_cast<char>(c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c);
-    if (!IsWordChar(lower) || lower == '.') break;
+    if (!IsWordChar(lower)) break;
     tail.insert(tail.begin(), lower);
   }
+  while (!tail.empty() && tail.front() == '.') tail.erase(tail.begin());  // as RawWords trims
   if (tail.empty()) return true;
   for (std::size_t j = 0; j < name.count; ++j) {
     if (name.words[j].text.compare(0, tail.size(), tail) == 0) return true;
@@ -475,7 +476,7 @@ Resolution Resolve(std::u16string_view text, Scope scope) {
   // Only rows that contain one of the name's longer model numbers (or, for a
   // name without one, its first word) can fit; the row search finds them,
   // and only those and the rows that may have been cut are read.
-  std::vector<std::u16string> model_terms, long_terms, word_terms;
+  std::vector<std::u16string> model_terms, long_terms, word_terms, graphics;
   for (std::size_t i = 0; i < reading.count; ++i) {
     const Word& w = reading.words[i];
     if (w.kind == Kind::kModel) {
@@ -483,9 +484,16 @@ Resolution Resolve(std::u16string_view text, Scope scope) {
       (w.text.size() >= 3 ? long_terms : model_terms).push_back(UpperWord(w.text));
     } else if (word_terms.empty() && w.kind == Kind::kWord && w.text != "mobility" &&
                w.text != "dual" && w.text != "+") {
-      word_terms.push_back(UpperWord(w.text));  // 移动版 and 双卡 are not in the row as such
+      // Not 移动版 or 双卡, which the row does not hold as such; "graphics",
+      // which a row need not have, only when there is no other word.
+      if (w.text == "graphics") {
+        if (graphics.empty()) graphics.push_back(UpperWord(w.text));
+      } else {
+        word_terms.push_back(UpperWord(w.text));
+      }
     }
   }
+  if (word_terms.empty()) word_terms = std::move(graphics);
   const std::vector<std::u16string>& terms =
       !long_terms.empty() ? long_terms : !model_terms.empty() ? model_terms : word_terms;
 
