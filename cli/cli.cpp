@@ -6,8 +6,10 @@
 
 #include "app/form1.h"
 #include "cli/console_services.h"
+#include "cli/devices.h"
 #include "cli/formats.h"
 #include "common/utf8.h"
+#include "commands/adapter.h"
 #include "commands/processor.h"
 #include "query/engine.h"
 
@@ -20,7 +22,7 @@ using ui::Ctl;
 constexpr std::string_view kUsage =
     "用法 Usage: tianti-cli [--scope all|cpu|gpu] [--and TERM] [--or TERM]...\n"
     "                       [--format table|tsv|json] [--crlf] [--] MAIN\n"
-    "            tianti-cli --cpu\n";
+    "            tianti-cli --cpu\n";  // and kDeviceUsage
 
 constexpr std::string_view kHelp =
     "用法 Usage: tianti-cli [--scope all|cpu|gpu] [--and TERM] [--or TERM]...\n"
@@ -60,9 +62,13 @@ constexpr std::string_view kHelp =
     "结果输出到标准输出(UTF-8)，最多30条；提示信息输出到标准错误(json 除外)。\n"
     "The result goes to standard output (UTF-8), at most 30 rows; messages go to\n"
     "standard error (except with json).\n"
+    "\n";  // then kDeviceHelp and kExitHelp
+
+constexpr std::string_view kExitHelp =
     "\n"
     "退出码 Exit status: 0 查询完成 query ran; 2 缺少查询条件或用法错误 missing main\n"
-    "term or usage error; 1 其他错误 other failure.\n";
+    "term or usage error; 1 其他错误 other failure (such as WMI failing);\n"
+    "3 设备名称未对应到唯一一行 a device name did not resolve to a single row.\n";
 
 struct Options {
   Ctl scope = Ctl::Option1;
@@ -74,21 +80,6 @@ struct Options {
   bool help = false;
   bool cpu = false;
 };
-
-// A word an option takes, and what it stands for.
-template <typename T>
-struct Word {
-  std::u16string_view word;
-  T value;
-};
-
-template <typename T, std::size_t N>
-std::optional<T> Lookup(const Word<T> (&words)[N], std::u16string_view word) {
-  for (const Word<T>& w : words) {
-    if (w.word == word) return w.value;
-  }
-  return std::nullopt;
-}
 
 // Parses the command line; on a usage error returns its message.
 std::optional<std::string> Parse(const std::vector<std::u16string>& args, Options& opt) {
@@ -135,17 +126,15 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
     if (name == u"--scope") {
       if (scope_given) return "--scope given more than once";
       scope_given = true;
-      static constexpr Word<Ctl> kScopes[] = {
-          {u"all", Ctl::Option1}, {u"cpu", Ctl::Option2}, {u"gpu", Ctl::Option3}};
-      const auto scope = Lookup(kScopes, *value);
+      const auto scope = ScopeNamed(*value);
       if (!scope) return "--scope must be all, cpu or gpu, not " + ToUtf8(*value);
-      opt.scope = *scope;
+      opt.scope = *scope == query::Scope::kAll   ? Ctl::Option1
+                  : *scope == query::Scope::kCpu ? Ctl::Option2
+                                                 : Ctl::Option3;
     } else if (name == u"--format") {
       if (format_given) return "--format given more than once";
       format_given = true;
-      static constexpr Word<Format> kFormats[] = {
-          {u"table", Format::kTable}, {u"tsv", Format::kTsv}, {u"json", Format::kJson}};
-      const auto format = Lookup(kFormats, *value);
+      const auto format = FormatNamed(*value);
       if (!format) return "--format must be table, tsv or json, not " + ToUtf8(*value);
       opt.format = *format;
     } else if (name == u"--and") {
@@ -177,13 +166,23 @@ std::string TableText(std::u16string_view text, bool crlf) {
 }  // namespace
 
 int Run(const std::vector<std::u16string>& args, std::ostream& out, std::ostream& err) {
+  commands::Platform platform;
+  platform.processors = &commands::LocalProcessorSource();
+  platform.adapters = &commands::LocalAdapterSource();
+  return Run(args, out, err, platform);
+}
+
+int Run(const std::vector<std::u16string>& args, std::ostream& out, std::ostream& err,
+        const commands::Platform& platform) {
+  if (auto code = RunDeviceMode(args, out, err, platform)) return *code;
   Options opt;
   if (const auto problem = Parse(args, opt)) {
-    err << "tianti-cli: " << *problem << '\n' << kUsage << "(--help 查看说明 / for help)\n";
+    err << "tianti-cli: " << *problem << '\n'
+        << kUsage << kDeviceUsage << "(--help 查看说明 / for help)\n";
     return kExitUsage;
   }
   if (opt.help) {
-    out << kHelp;
+    out << kHelp << kDeviceHelp << kExitHelp;
     return kExitOk;
   }
   if (opt.cpu) return commands::PrintLocalProcessors(out, err);  // 0, or 1 with the reason

@@ -4,6 +4,20 @@
 
 namespace tianti::cli {
 
+std::optional<query::Scope> ScopeNamed(std::u16string_view word) {
+  if (word == u"all") return query::Scope::kAll;
+  if (word == u"cpu") return query::Scope::kCpu;
+  if (word == u"gpu") return query::Scope::kGpu;
+  return std::nullopt;
+}
+
+std::optional<Format> FormatNamed(std::u16string_view word) {
+  if (word == u"table") return Format::kTable;
+  if (word == u"tsv") return Format::kTsv;
+  if (word == u"json") return Format::kJson;
+  return std::nullopt;
+}
+
 namespace {
 
 // Row layout: bar, number field (letter + rank, 5 columns), bar, description
@@ -29,6 +43,8 @@ std::optional<long> FieldNumber(std::u16string_view field) {
   return value;
 }
 
+}  // namespace
+
 void AppendJsonString(std::string& out, std::u16string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";
   out += '"';
@@ -48,7 +64,6 @@ void AppendJsonString(std::string& out, std::u16string_view text) {
   out += '"';
 }
 
-}  // namespace
 
 std::optional<RowFields> SplitRow(std::u16string_view line) {
   constexpr std::size_t kMin = 1 + kNumberField + 1 + 1 + kScoreField + 1;

@@ -7,9 +7,18 @@
 #include <string_view>
 #include <vector>
 
+#include "query/engine.h"
+
 namespace tianti::cli {
 
 enum class Format { kTable, kTsv, kJson };
+
+// The words of --scope (all, cpu, gpu) and --format (table, tsv, json).
+std::optional<query::Scope> ScopeNamed(std::u16string_view word);
+std::optional<Format> FormatNamed(std::u16string_view word);
+
+// Appends `text` as a JSON string, quotes included.
+void AppendJsonString(std::string& out, std::u16string_view text);
 
 // One ranking row taken apart: list letter 'C' or 'G', rank, the description
 // without its fill spaces, score.

@@ -1,6 +1,8 @@
-// The CLI's --cpu: the local processor names printed one a line.
+// The CLI's --cpu: the local processor names printed one a line; and the
+// platform's own sources for its --mine.
 #include <ostream>
 
+#include "commands/adapter.h"
 #include "commands/processor.h"
 #include "common/utf8.h"
 
@@ -18,6 +20,30 @@ int PrintLocalProcessors(std::ostream& out, std::ostream& err) {
   }
   out.flush();
   return 0;
+}
+
+namespace {
+
+class LocalProcessors : public ProcessorSource {
+ public:
+  ProcessorReport Query() override { return QueryLocalProcessors(); }
+};
+
+class LocalAdapters : public AdapterSource {
+ public:
+  AdapterReport Query() override { return QueryLocalAdapters(); }
+};
+
+}  // namespace
+
+ProcessorSource& LocalProcessorSource() {
+  static LocalProcessors source;
+  return source;
+}
+
+AdapterSource& LocalAdapterSource() {
+  static LocalAdapters source;
+  return source;
 }
 
 }  // namespace tianti::commands

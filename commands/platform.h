@@ -5,11 +5,13 @@
 namespace tianti::commands {
 
 class ProcessorSource;  // commands/processor.h
+class AdapterSource;    // commands/adapter.h
 class Launcher;         // commands/launcher.h
 
 struct Platform {
   ProcessorSource* processors = nullptr;
   Launcher* launcher = nullptr;
+  AdapterSource* adapters = nullptr;  // the CLI's --mine only
 };
 
 }  // namespace tianti::commands

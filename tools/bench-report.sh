@@ -7,6 +7,9 @@
 #   core  the worst query (rule e, nothing found, scope ALL, so every slot is
 #         scanned) in the query core, against one memchr pass over the same
 #         row bytes; tianti-bench, medians of interleaved repetitions.
+#   resolve  one device-name resolution (the CLI's --compare, --near,
+#         --mine: eight names as systems report them, in turn) against the
+#         worst query in the core, both from one tianti-bench run.
 #   cli   tianti-cli as a whole process against grep -F -i over data/*.txt,
 #         for the same term: one found in many rows and one found in none;
 #         hyperfine, medians.
@@ -111,6 +114,16 @@ core_worst_query() {
        "$(json_median "$raw/core.json" gbench BM_Memchr)"
 }
 
+resolve_name() {
+  "$build/bench/tianti-bench" --benchmark_filter='^BM_(Resolve|WorstQuery)$' \
+    --benchmark_repetitions="$samples" --benchmark_enable_random_interleaving=true \
+    --benchmark_min_time=0.05 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$raw/resolve.json" --benchmark_out_format=json --benchmark_color=false \
+    >"$raw/resolve.txt" 2>"$raw/resolve.err"
+  echo "$(json_median "$raw/resolve.json" gbench BM_Resolve)" \
+       "$(json_median "$raw/resolve.json" gbench BM_WorstQuery)"
+}
+
 # cli_against_grep TERM: tianti-cli TERM, and grep -F -i TERM over the lists.
 cli_against_grep() {
   local json=$raw/cli-$1.json
@@ -122,6 +135,7 @@ cli_ryzen() { cli_against_grep ryzen; }
 cli_nothing() { cli_against_grep nosuchdevice; }
 
 add_line "worst query in the core (rule e, nothing found)" "memchr over the same row bytes" 3 core_worst_query
+add_line "one device-name resolution (system names)" "worst query in the core" 10 resolve_name
 add_line "tianti-cli ryzen, whole process" "grep -F -i ryzen data/*.txt" 1.5 cli_ryzen
 add_line "tianti-cli nosuchdevice, whole process" "grep -F -i nosuchdevice data/*.txt" 1.5 cli_nothing
 

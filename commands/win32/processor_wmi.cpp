@@ -35,7 +35,9 @@ HRESULT SetDefaultBlanket(IUnknown* proxy) {
 
 }  // namespace
 
-ProcessorReport WmiProcessorSource::Query() {
+ProcessorReport WmiProcessorSource::Query() { return QueryWmiNames(L"select * from win32_processor"); }
+
+ProcessorReport QueryWmiNames(const wchar_t* wql) {
   // 1. Bind the namespace.
   ComPtr<IWbemLocator> locator;
   HRESULT hr = CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
@@ -53,7 +55,7 @@ ProcessorReport WmiProcessorSource::Query() {
   // 2. Run the query, with the flags a query through the moniker gets by
   // default (return at once, results arrive while enumerating).
   Bstr language(L"WQL");
-  Bstr query(L"select * from win32_processor");
+  Bstr query(wql);
   if (!language || !query) return Failed(kStepExecQuery, E_OUTOFMEMORY);
   ComPtr<IEnumWbemClassObject> results;
   hr = services->ExecQuery(language.get(), query.get(), WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,

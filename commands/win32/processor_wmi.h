@@ -15,4 +15,8 @@ class WmiProcessorSource : public ProcessorSource {
   ProcessorReport Query() override;
 };
 
+// The same sequence for another query: the Name of each object that `wql`
+// ("select * from win32_videocontroller") yields, in the result set's order.
+ProcessorReport QueryWmiNames(const wchar_t* wql);
+
 }  // namespace tianti::commands::win32

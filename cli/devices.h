@@ -1,0 +1,28 @@
+// tianti-cli's device modes: --compare, --near and --mine resolve device
+// names to ranking rows (query/resolver.h) and print them per device.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "commands/platform.h"
+
+namespace tianti::cli {
+
+// A name did not resolve to a single row (0, 1 and 2 are in cli/cli.h).
+inline constexpr int kExitUnresolved = 3;
+
+// Runs --compare, --near or --mine when `args` ask for one of them (before
+// a "--"); nothing when they ask for none. --mine reads the processors and
+// adapters of `platform` (both must be set).
+std::optional<int> RunDeviceMode(const std::vector<std::u16string>& args, std::ostream& out,
+                                 std::ostream& err, const commands::Platform& platform);
+
+// The device modes' lines of the usage text and of --help.
+extern const std::string_view kDeviceUsage;
+extern const std::string_view kDeviceHelp;
+
+}  // namespace tianti::cli
