@@ -146,7 +146,7 @@ AccessibleTexts TextsOf(const AccessibleDesign& d, const std::wstring& tooltip) 
 
 HRESULT PutString(const std::wstring& text, BSTR* out) {
   if (!out) return E_POINTER;
-  *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  *out = SysAllocString(text.c_str());
   return *out ? S_OK : E_OUTOFMEMORY;
 }
 
