@@ -4,6 +4,12 @@
 // it, and answered to WM_GETOBJECT (OBJID_CLIENT) by an object that takes
 // everything else from the standard proxy. oleacc.dll is loaded, and the
 // controls annotated, at the first WM_GETOBJECT a control receives.
+//
+// Where the annotations are in place, the controls that they serve fully are
+// left to the system: a window that answers WM_GETOBJECT with its own object
+// is served to UI Automation clients through the MSAA proxy instead of the
+// system's own proxy of its class, and an edit box would lose its text
+// pattern. Where the system has no annotations (Wine), every control answers.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -57,6 +63,9 @@ struct AccessibleDesign {
   From description;
   const commands::Link* link;  // a link label: its value and default action
   const wchar_t* fixed_description = nullptr;
+  // Answered with the control's own object also where annotations are in
+  // place: it does what they cannot (a link's action, an off-screen state).
+  bool own_object = false;
 };
 
 constexpr wchar_t kLinkAction[] = L"打开";
@@ -84,18 +93,18 @@ constexpr AccessibleDesign kAccessibleDesigns[] = {
     {Ctl::Command6, ROLE_SYSTEM_PUSHBUTTON, From::kProxy, nullptr, From::kToolTip, nullptr},
     {Ctl::Label2, ROLE_SYSTEM_STATICTEXT, From::kProxy, nullptr, From::kProxy, nullptr},
     {Ctl::Text9, ROLE_SYSTEM_TEXT, From::kToolTip, nullptr, From::kProxy, nullptr},
-    {Ctl::Label6, ROLE_SYSTEM_LINK, From::kProxy, nullptr, From::kToolTip, &commands::kGeekbenchLink},
-    {Ctl::Label7, ROLE_SYSTEM_LINK, From::kProxy, nullptr, From::kToolTip, &commands::kLudashiLink},
-    {Ctl::Label8, ROLE_SYSTEM_LINK, From::kProxy, nullptr, From::kToolTip, &commands::kPconlineLink},
-    {Ctl::Label9, ROLE_SYSTEM_LINK, From::kProxy, nullptr, From::kToolTip, &commands::kMicrosoftLink},
+    {Ctl::Label6, ROLE_SYSTEM_LINK, From::kProxy, nullptr, From::kToolTip, &commands::kGeekbenchLink, nullptr, true},
+    {Ctl::Label7, ROLE_SYSTEM_LINK, From::kProxy, nullptr, From::kToolTip, &commands::kLudashiLink, nullptr, true},
+    {Ctl::Label8, ROLE_SYSTEM_LINK, From::kProxy, nullptr, From::kToolTip, &commands::kPconlineLink, nullptr, true},
+    {Ctl::Label9, ROLE_SYSTEM_LINK, From::kProxy, nullptr, From::kToolTip, &commands::kMicrosoftLink, nullptr, true},
     {Ctl::Command7, ROLE_SYSTEM_PUSHBUTTON, From::kProxy, nullptr, From::kToolTip, nullptr},
     {Ctl::Command5, ROLE_SYSTEM_PUSHBUTTON, From::kProxy, nullptr, From::kToolTip, nullptr},
     {Ctl::Command4, ROLE_SYSTEM_PUSHBUTTON, From::kProxy, nullptr, From::kToolTip, nullptr},
     {Ctl::Command1, ROLE_SYSTEM_PUSHBUTTON, From::kProxy, nullptr, From::kToolTip, nullptr},
     // Outside the window: the proxies would name them after a label they do
     // not belong to (Label1 before Text3 in z-order).
-    {Ctl::Text3, ROLE_SYSTEM_TEXT, From::kFixed, L"隐藏输入框1", From::kFixed, nullptr, kHiddenBox},
-    {Ctl::Text4, ROLE_SYSTEM_TEXT, From::kFixed, L"隐藏输入框2", From::kFixed, nullptr, kHiddenBox},
+    {Ctl::Text3, ROLE_SYSTEM_TEXT, From::kFixed, L"隐藏输入框1", From::kFixed, nullptr, kHiddenBox, true},
+    {Ctl::Text4, ROLE_SYSTEM_TEXT, From::kFixed, L"隐藏输入框2", From::kFixed, nullptr, kHiddenBox, true},
 };
 static_assert(std::size(kAccessibleDesigns) == ui::kForm1ControlCount, "every control of the main window");
 
@@ -321,7 +330,7 @@ LRESULT Win32Services::AnswerClientObject(HWND control, WPARAM wp) {
   const int index = ControlIndexOf(control);
   if (index < 0) return 0;
   const AccessibleDesign* design = AccessibleDesignOf(static_cast<Ctl>(index));
-  if (!design) return 0;
+  if (!design || (annotated_ && !design->own_object)) return 0;
   ComPtr<IAccessible> standard;
   if (FAILED(CreateStdAccessibleObject(control, OBJID_CLIENT, kIidAccessible, standard.put_void()))) return 0;
   auto* object = new ControlAccessible(standard.get(), control, *design,
