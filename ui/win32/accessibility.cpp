@@ -369,7 +369,8 @@ void Win32Services::Annotate() {
                                                                   {kPropValue, t.value},
                                                                   {kPropDefaultAction, t.default_action}};
     for (const auto& [prop, text] : texts) {
-      if (!text.empty()) services->SetHwndPropStr(hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, prop, text.c_str());
+      if (text.empty()) continue;
+      services->SetHwndPropStr(hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, prop, text.c_str());
     }
   }
 }
