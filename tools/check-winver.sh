@@ -35,7 +35,7 @@ trap 'rm -rf "$work"' EXIT
 fail=0
 bad() { echo "FAIL: $*" >&2; fail=1; }
 
-allowed="KERNEL32.dll USER32.dll GDI32.dll COMCTL32.dll ole32.dll OLEAUT32.dll SHELL32.dll SHLWAPI.dll msvcrt.dll"
+allowed="KERNEL32.dll USER32.dll GDI32.dll COMCTL32.dll ole32.dll OLEAUT32.dll SHELL32.dll SHLWAPI.dll OLEACC.dll msvcrt.dll"
 : > "$work/functions"
 for exe in "${exes[@]}"; do
   [ -f "$exe" ] || { echo "no ${exe:-program}: build the windows preset first" >&2; exit 1; }
@@ -78,7 +78,8 @@ headers='#include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
 #include <shellapi.h>
-#include <shlwapi.h>'
+#include <shlwapi.h>
+#include <oleacc.h>'
 {
   echo "$headers"
   echo "void used(void);"

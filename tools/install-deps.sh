@@ -4,7 +4,9 @@
 # /usr/local/share/tianti/fonts: marlett.ttf, the one file wanted from
 # fonts-wine (its Tahoma has no Chinese glyphs, so the package itself is not
 # installed), and WenQuanYi Zen Hei with smoothing at every size
-# (tools/font-gasp.py). Does nothing when everything is already there.
+# (tools/font-gasp.py); and the zh_CN.GBK locale, under which Wine's console
+# has code page 936 (the console test runs tianti-cli in it). Does nothing
+# when everything is already there.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 fonts=${TIANTI_FONT_DIR:-/usr/local/share/tianti/fonts}
@@ -14,7 +16,7 @@ pkgs=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils xdotool imagemagick
   fonts-wqy-zenhei fonts-wqy-microhei
-  hyperfine python3 file
+  hyperfine python3 file locales
 )
 missing=()
 for p in "${pkgs[@]}"; do
@@ -44,4 +46,10 @@ if [ ! -f "$fonts/wqy-zenhei-smooth.ttc" ]; then
   echo "Writing $fonts/wqy-zenhei-smooth.ttc"
   $sudo_ mkdir -p "$fonts"
   $sudo_ python3 "$here/font-gasp.py" /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc "$fonts/wqy-zenhei-smooth.ttc"
+fi
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN\.gbk'; then
+  echo "Generating the locale zh_CN.GBK"
+  grep -qx 'zh_CN.GBK GBK' /etc/locale.gen 2>/dev/null ||
+    echo 'zh_CN.GBK GBK' | $sudo_ tee -a /etc/locale.gen >/dev/null
+  $sudo_ locale-gen
 fi

@@ -370,6 +370,30 @@ TEST_F(UnloadTest, ABoxThatKeepsItsBufferStillGetsTheText) {
   EXPECT_EQ(WindowText(box), L"third table\r\n");
 }
 
+// A box that takes a handed-over buffer but reports no buffer handle, before
+// or after: the buffer it may hold is not freed under it.
+TEST_F(UnloadTest, ABoxThatReportsNoBufferKeepsTheOneItTook) {
+  struct Hide {
+    HLOCAL taken = nullptr;
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+      auto* self = reinterpret_cast<Hide*>(data);
+      if (msg == EM_GETHANDLE) return 0;
+      if (msg == EM_SETHANDLE) self->taken = reinterpret_cast<HLOCAL>(wp);
+      return DefSubclassProc(hwnd, msg, wp, lp);
+    }
+  } hide;
+  HWND box = ui.ControlHandle(Ctl::Text8);
+  SetWindowSubclass(box, Hide::Proc, 78, reinterpret_cast<DWORD_PTR>(&hide));
+  ui.SetText(Ctl::Text8, u"a table\r\n");
+  RemoveWindowSubclass(box, Hide::Proc, 78);
+  ASSERT_NE(hide.taken, nullptr);
+  EXPECT_EQ(reinterpret_cast<HLOCAL>(SendMessageW(box, EM_GETHANDLE, 0, 0)), hide.taken);
+  EXPECT_NE(LocalFlags(hide.taken), LMEM_INVALID_HANDLE);
+  EXPECT_EQ(WindowText(box), L"a table\r\n");
+  ui.SetText(Ctl::Text8, u"next table\r\n");
+  EXPECT_EQ(WindowText(box), L"next table\r\n");
+}
+
 // Held texts that their controls refuse: the other held texts still reach
 // their boxes, every box reads back what it shows, and the failure is
 // reported (the report's own hand-over of held texts must not fail again).

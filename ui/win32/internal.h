@@ -21,6 +21,7 @@ inline constexpr int kControlIdBase = 1000;
 inline constexpr UINT_PTR kButtonSubclass = 1;
 inline constexpr UINT_PTR kMultiLineEditSubclass = 2;
 inline constexpr UINT_PTR kLinkLabelSubclass = 3;
+inline constexpr UINT_PTR kAccessibleSubclass = 4;
 // Widest tool tip line before it wraps, in pixels at 96 DPI.
 inline constexpr int kToolTipWidth = 360;
 

@@ -32,12 +32,13 @@ bool HandOverText(HWND edit, const std::wstring& text) {
     LocalUnlock(buffer);
     const auto old = reinterpret_cast<HLOCAL>(SendMessageW(edit, EM_GETHANDLE, 0, 0));
     SendMessageW(edit, EM_SETHANDLE, reinterpret_cast<WPARAM>(buffer), 0);
-    // What the box holds now decides. A box that still holds its old buffer
-    // ignored the new one, which is then ours to free; a box that holds
-    // neither leaves the owners unknown, and both buffers are left alone.
+    // What the box holds now decides. A box that still holds the old buffer
+    // it had ignored the new one, which is then ours to free. Otherwise the
+    // owners are unknown (a box that reports no buffer, before or after, may
+    // well be holding the new one), and both buffers are left alone.
     const auto held = reinterpret_cast<HLOCAL>(SendMessageW(edit, EM_GETHANDLE, 0, 0));
     if (held != buffer) {
-      if (held == old) LocalFree(buffer);
+      if (old && held == old) LocalFree(buffer);
       return false;
     }
     if (old && old != buffer) LocalFree(old);

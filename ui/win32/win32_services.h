@@ -12,6 +12,7 @@
 //   colour_button.cpp     the owner-drawn coloured buttons, where captions' glyphs sit
 //   link_label.cpp        the link labels' text and underline (a free function)
 //   picture_box.cpp       the picture box control
+//   accessibility.cpp     what screen readers read of the main window's controls
 #pragma once
 
 #include <windows.h>
@@ -109,6 +110,8 @@ class Win32Services final : public ui::Services {
   static LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK ControlSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                               DWORD_PTR data);
+  static LRESULT CALLBACK AccessibleSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                                 DWORD_PTR data);
 
   LRESULT HandleFormMessage(Form& form, UINT msg, WPARAM wp, LPARAM lp);
   void HandleCommand(Form& form, int id, int code, HWND control);
@@ -134,6 +137,10 @@ class Win32Services final : public ui::Services {
   void PutText(ui::Ctl control, HWND hwnd, const std::wstring& text);
   void ShowMessageBox(const std::wstring& text, UINT style, const std::wstring& title);
   void ReportFailure(const std::wstring& what) noexcept;
+  void EnableAccessibility(HWND control);
+  LRESULT AnswerClientObject(HWND control, WPARAM wp);
+  void Annotate();
+  void ClearAnnotations();
   void OnEndedInHandler() noexcept;
   HBRUSH Brush(COLORREF colour);
   Form* FormOfWindow(HWND hwnd);
@@ -156,6 +163,10 @@ class Win32Services final : public ui::Services {
   std::array<std::optional<std::wstring>, ui::kCtlCount> pending_text_{};
   std::vector<ui::Win> loaded_;
   int selected_option_ = -1;  // index of the selected option, -1: none yet
+  // Dynamic Annotation of the main window's controls: tried at the first
+  // WM_GETOBJECT, in place while `annotated_`.
+  bool annotation_tried_ = false;
+  bool annotated_ = false;
   FontCache fonts_;
   std::map<COLORREF, HBRUSH> brushes_;
 };

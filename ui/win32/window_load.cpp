@@ -206,6 +206,7 @@ void Win32Services::CreateControls(Form& form) {
     if (d->kind == ControlKind::kLabel && (d->flags & kLink)) {
       SetWindowSubclass(hwnd, ControlSubclassProc, kLinkLabelSubclass, reinterpret_cast<DWORD_PTR>(this));
     }
+    if (form.id == Win::Form1) EnableAccessibility(hwnd);
     if (d->kind == ControlKind::kFrame) frame = hwnd;
     if (!form.focus && (style & WS_TABSTOP)) form.focus = hwnd;
     previous = d;

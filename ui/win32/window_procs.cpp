@@ -142,6 +142,9 @@ LRESULT Win32Services::HandleFormMessage(Form& form, UINT msg, WPARAM wp, LPARAM
     case WM_SYSCOLORCHANGE:
       RedrawWindow(hwnd, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
       break;
+    case WM_DESTROY:
+      if (form.id == Win::Form1) ClearAnnotations();  // while the controls are there
+      break;
     case WM_NCDESTROY: {
       const LRESULT result = DefWindowProcW(hwnd, msg, wp, lp);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
