@@ -59,9 +59,11 @@ constexpr std::string_view kHelp =
     "                  print this computer's processor names, one a line, no query\n"
     "  -h, --help      显示本说明 / show this help\n"
     "\n"
-    "结果输出到标准输出(UTF-8)，最多30条；提示信息输出到标准错误(json 除外)。\n"
-    "The result goes to standard output (UTF-8), at most 30 rows; messages go to\n"
-    "standard error (except with json).\n"
+    "结果输出到标准输出，最多30条；提示信息输出到标准错误(json 除外)。\n"
+    "控制台中显示原样的中文(Windows 经 WriteConsoleW)；重定向到文件或管道时为 UTF-8。\n"
+    "The result goes to standard output, at most 30 rows; messages go to standard\n"
+    "error (except with json). A console shows the text as it is (on Windows through\n"
+    "WriteConsoleW); redirected to a file or a pipe it is UTF-8.\n"
     "\n";  // then kDeviceHelp and kExitHelp
 
 constexpr std::string_view kExitHelp =
