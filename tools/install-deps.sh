@@ -5,6 +5,8 @@
 # fonts-wine (its Tahoma has no Chinese glyphs, so the package itself is not
 # installed), and WenQuanYi Zen Hei with smoothing at every size
 # (tools/font-gasp.py). Does nothing when everything is already there.
+# With --fonts it only makes the fonts, from the packages already installed
+# (tools/wine10.sh runs it so inside its chroot).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 fonts=${TIANTI_FONT_DIR:-/usr/local/share/tianti/fonts}
@@ -14,10 +16,12 @@ pkgs=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils xdotool imagemagick
   fonts-wqy-zenhei fonts-wqy-microhei
-  hyperfine python3 file
+  hyperfine python3 file debootstrap
 )
+fonts_only=0
+[ "${1:-}" = --fonts ] && fonts_only=1
 missing=()
-for p in "${pkgs[@]}"; do
+[ $fonts_only = 1 ] || for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 sudo_=""; [ "$(id -u)" -eq 0 ] || sudo_=sudo
