@@ -13,15 +13,16 @@
 #   run           runs COMMAND in the chroot, in the current directory
 # The clone, the build tree and each --bind DIR are mounted at their own
 # paths, so that absolute paths hold. Programs run on an Xvfb of the run's
-# own, which takes a display number free on the host as well (the host's
-# /tmp is shared, and Xvfb picks the number itself with -displayfd). The
+# own, which picks a display number free on the host as well (-displayfd;
+# the chroot shares the host's /tmp, where the number's lock file is then
+# written, so that host X servers keep off it). The
 # mounts live in a private mount namespace: they are undone, and whatever
 # the run started in the chroot is ended, on every way out (success,
 # failure, Ctrl-C, TERM). Test programs see the file /etc/tianti-wine
 # ("wine10") and use Wine prefixes of their own (cmake/wine-run.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-base=${TIANTI_WINE10_DIR:-/var/cache/tianti/wine10}
+base=$(realpath -m "${TIANTI_WINE10_DIR:-/var/cache/tianti/wine10}")
 jail=$base/root
 stamp=$base/.tianti-chroot
 suite=trixie
@@ -277,7 +278,11 @@ case ${1:-} in
     case $build in /*) ;; *) build=$PWD/$build ;; esac
     [ -f "$build/CTestTestfile.cmake" ] ||
       fail "$build holds no built Windows tests: cmake --preset windows && cmake --build --preset windows"
-    run_in_chroot "$root" "$root" "$build" -- ctest --preset windows --test-dir "$build" "$@"
+    # The tree's own sources (its test commands name them), which may be
+    # another clone's.
+    source=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt")
+    [ -f "$source/CMakePresets.json" ] || fail "the sources of $build ($source) are missing"
+    run_in_chroot "$source" "$root" "$source" "$build" -- ctest --preset windows --test-dir "$build" "$@"
     ;;
   run)
     shift

@@ -14,7 +14,7 @@ if [ "$(id -u)" -ne 0 ]; then
   exec sudo --preserve-env=TIANTI_WINE10_DIR,TERM "$0" "$@"
 fi
 cd "$(dirname "$0")/../.."
-jail=${TIANTI_WINE10_DIR:-/var/cache/tianti/wine10}/root
+jail=$(realpath -m "${TIANTI_WINE10_DIR:-/var/cache/tianti/wine10}")/root
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
