@@ -120,6 +120,7 @@ setup() {
   echo "$version" >"$stamp"
   local took=$((SECONDS - started)) disk
   disk=$(du -sm "$jail" | cut -f1)
+  # shellcheck disable=SC2016  # dpkg-query's format
   echo "wine10.sh: the chroot is ready: Wine $(chroot "$jail" dpkg-query -W -f '${Version}' wine 2>/dev/null), ${took} s," \
     "$(cat "$base/downloaded-mb" 2>/dev/null || echo '?') MB downloaded, $disk MB on disk$([ $fresh = 1 ] || echo ' (updated)')"
   flock -u 8
@@ -157,11 +158,12 @@ bind() {  # bind SOURCE [TARGET]: SOURCE mounted at TARGET (default: the same pa
 # Ends what this run started in the chroot (its mount namespace, its root),
 # then unmounts, last mount first.
 cleanup() {
-  local own pid left tries
+  local own proc pid left tries
   own=$(readlink /proc/self/ns/mnt)
   for tries in 1 2 3 4 5 6 7 8 9 10; do
     left=0
-    for pid in $(ls /proc | grep -E '^[0-9]+$'); do
+    for proc in /proc/[0-9]*; do
+      pid=${proc#/proc/}
       [ "$pid" != $$ ] || continue
       [ "$(readlink "/proc/$pid/ns/mnt" 2>/dev/null)" = "$own" ] || continue
       [ "$(readlink "/proc/$pid/root" 2>/dev/null)" = "$jail" ] || continue
@@ -210,11 +212,11 @@ run_inside() {
   shift
   while [ "$1" != -- ]; do bind "$1"; shift; done
   shift
-  local shown=$base/display.$$ display="" n
+  local shown=$base/display.$$ display=""
   rm -f "$shown"
   chroot "$jail" Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$shown" >/dev/null 2>&1 </dev/null &
   local server=$!
-  for n in $(seq 1 100); do
+  for _ in $(seq 1 100); do
     display=$(head -n 1 "$shown" 2>/dev/null || true)
     [ -z "$display" ] || break
     sleep 0.1
@@ -226,6 +228,7 @@ run_inside() {
   if (set -C && printf '%10d\n' "$server" >"/tmp/.X$display-lock") 2>/dev/null; then
     x_lock=/tmp/.X$display-lock
   fi
+  # shellcheck disable=SC2016  # expanded by the shell in the chroot
   env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
     LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM="${TERM:-dumb}" DISPLAY=":$display" TIANTI_FONT_PROBE="$probe_inside" \
     chroot "$jail" /bin/sh -c 'cd "$1" && shift && exec "$@"' sh "$dir" "$@" &

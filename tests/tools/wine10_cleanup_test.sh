@@ -29,11 +29,12 @@ expect_clean() {  # expect_clean CASE [DISPLAY]
   local left
   left=$(in_chroot)
   [ -z "$left" ] || fail "$1: processes left in the chroot: $left"
-  ! grep -q " $jail[/ ]" /proc/self/mountinfo || fail "$1: the chroot is still mounted on the host"
+  ! grep -q " ${jail}[/ ]" /proc/self/mountinfo || fail "$1: the chroot is still mounted on the host"
   if [ -n "${2:-}" ] && [ -e "/tmp/.X$2-lock" ]; then fail "$1: display :$2 is still locked"; fi
 }
 
 # Success and failure.
+# shellcheck disable=SC2016  # the run's DISPLAY
 out=$(tools/wine10.sh run -- sh -c 'echo "$DISPLAY"')
 case $out in :[0-9]*) ;; *) fail "success: no display in the run (got '$out')" ;; esac
 expect_clean success "${out#:}"
