@@ -248,8 +248,8 @@ font_probe() {
       fail "x86_64-w64-mingw32-g++-posix (MinGW-w64) is missing: run tools/install-deps.sh"
     mkdir -p "$jail/opt/tianti"
     x86_64-w64-mingw32-g++-posix -std=c++17 -O1 -municode -static -I"$root" \
-      "$root/tools/wine-font-probe.cpp" "$root/ui/win32/fonts.cpp" -lgdi32 -o "$jail$out.tmp"
-    mv "$jail$out.tmp" "$jail$out"
+      "$root/tools/wine-font-probe.cpp" "$root/ui/win32/fonts.cpp" -lgdi32 -o "$jail$out.$$"
+    mv "$jail$out.$$" "$jail$out"
   fi
   echo "$out"
 }
