@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# tools/bench-report.sh [--build DIR] [--quick] [--strict] [--no-gui]
+# tools/bench-report.sh [--build DIR] [--quick] [--strict] [--no-gui] [--wine 8|10]
 #
 # Speed report: each line sets a figure of the program beside a yardstick
 # measured in the same run, with their ratio and the goal for the ratio.
@@ -13,9 +13,12 @@
 #   cli   tianti-cli as a whole process against grep -F -i over data/*.txt,
 #         for the same term: one found in many rows and one found in none;
 #         hyperfine, medians.
-#   gui   the Windows program under Wine: start-up against an empty window,
-#         a press of Query to the finished table, the .exe's size and peak
-#         working set; tools/bench-gui.sh, run at the end (--no-gui skips it).
+#   gui   the Windows program under Wine: start-up against an empty window
+#         (beside it the themed empty window and the 30 controls created
+#         bare), a press of Query to the finished table, the .exe's size and
+#         peak working set; tools/bench-gui.sh, run at the end (--no-gui
+#         skips it). --wine 10 runs them under Debian 13's Wine 10
+#         (tools/wine10.sh), --wine 8 (the default) under the host's Wine.
 #
 # Builds the native preset first if needed: the build directory is --build
 # DIR, else TIANTI_BUILD_DIR, else build/native (the preset's); TIANTI_JOBS
@@ -38,6 +41,7 @@ build=${TIANTI_BUILD_DIR:-$root/build/native}
 quick=0
 strict=0
 gui=1
+wine_version=8
 while [ $# -gt 0 ]; do
   case $1 in
     --build) build=${2:?--build needs a directory}; shift 2 ;;
@@ -45,8 +49,10 @@ while [ $# -gt 0 ]; do
     --quick) quick=1; shift ;;
     --strict) strict=1; shift ;;
     --no-gui) gui=0; shift ;;
+    --wine) wine_version=${2:?--wine needs 8 or 10}; shift 2 ;;
+    --wine=*) wine_version=${1#--wine=}; shift ;;
     -h|--help) sed -n '2,/^# The measuring functions/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
-    *) echo "usage: tools/bench-report.sh [--build DIR] [--quick] [--strict] [--no-gui]" >&2; exit 2 ;;
+    *) echo "usage: tools/bench-report.sh [--build DIR] [--quick] [--strict] [--no-gui] [--wine 8|10]" >&2; exit 2 ;;
   esac
 done
 case $build in /*) ;; *) build=$root/$build ;; esac
@@ -177,7 +183,7 @@ fi
 # under Wine, from tools/bench-gui.sh, in the same run.
 if [ $gui = 1 ]; then
   echo
-  gui_args=()
+  gui_args=(--wine "$wine_version")
   [ $quick = 1 ] && gui_args+=(--quick)
   [ $strict = 1 ] && gui_args+=(--strict)
   tools/bench-gui.sh "${gui_args[@]}" || missed=1

@@ -7,6 +7,8 @@
 # (tools/font-gasp.py); and the zh_CN.GBK locale, under which Wine's console
 # has code page 936 (the console test runs tianti-cli in it). Does nothing
 # when everything is already there.
+# With --fonts it only makes the fonts, from the packages already installed
+# (tools/wine10.sh runs it so inside its chroot).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 fonts=${TIANTI_FONT_DIR:-/usr/local/share/tianti/fonts}
@@ -16,10 +18,12 @@ pkgs=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils xdotool imagemagick
   fonts-wqy-zenhei fonts-wqy-microhei
-  hyperfine python3 file locales
+  hyperfine python3 file locales debootstrap
 )
+fonts_only=0
+[ "${1:-}" = --fonts ] && fonts_only=1
 missing=()
-for p in "${pkgs[@]}"; do
+[ $fonts_only = 1 ] || for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 sudo_=""; [ "$(id -u)" -eq 0 ] || sudo_=sudo
@@ -47,7 +51,7 @@ if [ ! -f "$fonts/wqy-zenhei-smooth.ttc" ]; then
   $sudo_ mkdir -p "$fonts"
   $sudo_ python3 "$here/font-gasp.py" /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc "$fonts/wqy-zenhei-smooth.ttc"
 fi
-if ! locale -a 2>/dev/null | grep -qix 'zh_CN\.gbk'; then
+if [ $fonts_only = 0 ] && ! locale -a 2>/dev/null | grep -qix 'zh_CN\.gbk'; then
   echo "Generating the locale zh_CN.GBK"
   grep -qx 'zh_CN.GBK GBK' /etc/locale.gen 2>/dev/null ||
     echo 'zh_CN.GBK GBK' | $sudo_ tee -a /etc/locale.gen >/dev/null

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test:
 # the native suite, the same suite under AddressSanitizer/UBSan, a minute of
-# each fuzz target, the Windows programs' tests under Wine in a private
-# Xvfb display, and the release package: built twice and compared, then
-# unpacked and run in a fresh Wine prefix.
+# each fuzz target, the Windows programs' tests under the host's Wine (8) in
+# a private Xvfb display and again under Debian 13's Wine 10 in a chroot
+# (tools/wine10.sh; made on the machine's first run), and the release
+# package: built twice and compared, then unpacked and run in a fresh Wine
+# prefix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -24,6 +26,9 @@ tools/fuzz.sh 60
 cmake --preset windows
 cmake --build --preset windows -j "$jobs"
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset windows
+# The same tests under Wine 10, and the chroot script's clean-up.
+tools/wine10.sh ctest build/windows
+tests/tools/wine10_cleanup_test.sh
 
 # The release package from two clean clones, compared byte for byte; then the
 # shipped zip's smoke test (and the oldest Windows its programs need).

@@ -53,10 +53,15 @@ cp "$fonts/marlett.ttf" "$prefix/drive_c/windows/Fonts/marlett.ttf"
 ln -sfn "$fonts/wqy-zenhei-smooth.ttc" "$prefix/drive_c/windows/Fonts/wqy-zenhei-smooth.ttc"
 wineserver -w
 
-# The check, with the program's own font test.
+# The check, with the program's own font test (TIANTI_FONT_PROBE: the same
+# program built elsewhere, where there is no MinGW, as in tools/wine10.sh).
 probe=$prefix/tianti-font-probe.exe
-x86_64-w64-mingw32-g++-posix -std=c++17 -O1 -municode -static -I"$root" \
-  "$root/tools/wine-font-probe.cpp" "$root/ui/win32/fonts.cpp" -lgdi32 -o "$probe"
+if [ -n "${TIANTI_FONT_PROBE:-}" ]; then
+  cp "$TIANTI_FONT_PROBE" "$probe"
+else
+  x86_64-w64-mingw32-g++-posix -std=c++17 -O1 -municode -static -I"$root" \
+    "$root/tools/wine-font-probe.cpp" "$root/ui/win32/fonts.cpp" -lgdi32 -o "$probe"
+fi
 run_probe() {
   if [ -n "${DISPLAY:-}" ]; then wine "$probe" </dev/null; else xvfb-run -a wine "$probe" </dev/null; fi
 }

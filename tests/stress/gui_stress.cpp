@@ -20,9 +20,9 @@
 // Object counts are sampled after a warm-up, every 1000 actions and at the
 // end, each time with the picture windows closed and the boxes and clipboard
 // emptied: GDI and USER objects and handles (where the system reports them)
-// and windows must stay flat; heap and committed memory are printed
-// (leak_test.cpp holds them to account for repeated actions, apart from what
-// the platform keeps).
+// and windows must stay flat; the program's heap memory (from new and
+// LocalAlloc, counted as tests/stress/memory.h says) and committed memory
+// are printed (leak_test.cpp holds them to account for repeated actions).
 #include <windows.h>
 #include <psapi.h>
 
@@ -123,30 +123,20 @@ struct Counts {
   DWORD gdi = 0, user = 0;  // GetGuiResources; 0 where the system does not report them
   DWORD handles = 0;
   std::size_t windows = 0;  // windows of the thread, children included
-  SIZE_T heap_bytes = 0;  // in use in all heaps of the process
+  SIZE_T heap_bytes = 0;  // the program's memory from new and LocalAlloc (tests/stress/memory.h)
   SIZE_T committed = 0;   // committed private memory
   SIZE_T working_set = 0;
 };
-
-BOOL CALLBACK CountChild(HWND, LPARAM p) {
-  ++*reinterpret_cast<std::size_t*>(p);
-  return TRUE;
-}
-
-BOOL CALLBACK CountTop(HWND hwnd, LPARAM p) {
-  ++*reinterpret_cast<std::size_t*>(p);
-  EnumChildWindows(hwnd, CountChild, p);
-  return TRUE;
-}
 
 Counts Sample() {
   Counts c;
   c.gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
   c.user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
   GetProcessHandleCount(GetCurrentProcess(), &c.handles);
-  EnumThreadWindows(GetCurrentThreadId(), CountTop, reinterpret_cast<LPARAM>(&c.windows));
-  c.heap_bytes = HeapBytesInUse();
-  c.committed = CommittedPrivateBytes();
+  const ProgramMemory held = MeasureProgramMemory();
+  c.windows = held.windows;
+  c.heap_bytes = static_cast<SIZE_T>(std::max(0LL, held.heap_bytes()));
+  c.committed = held.committed;
   PROCESS_MEMORY_COUNTERS memory{};
   memory.cb = sizeof memory;
   if (GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory)) c.working_set = memory.WorkingSetSize;

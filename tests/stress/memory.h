@@ -1,40 +1,41 @@
-// Memory of the process as the stress run and the leak test count it:
-// bytes in use in all heaps, and committed private memory (which also holds
-// DIB sections and edit buffers outside the heaps).
+// Memory of the process as the stress run and the leak test count it.
+//
+// What the program holds is counted where it is taken, not read from the
+// heaps, whose layout is the platform's (a low-fragmentation heap packs
+// small blocks into groups that a heap walk reports as one busy block, and
+// keeps a group whole while one of its blocks lives):
+//   - memory from `new`: this test program replaces the global operator new
+//     and delete, so every C++ allocation of the program (and of the test)
+//     is counted by the byte and by the block;
+//   - LocalAlloc memory (the multi-line boxes' text buffers): the program's
+//     calls of LocalAlloc and LocalFree go through this executable's import
+//     table, whose entries are replaced by counting ones at start-up;
+//   - windows: those of the calling thread, children included.
+// Beside them, committed private memory, which also holds DIB sections and
+// edit buffers outside the heaps.
 #pragma once
 
 #include <windows.h>
 
-#include <vector>
+#include <cstddef>
 
 namespace tianti::stress {
 
-inline SIZE_T HeapBytesInUse() {
-  std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr) + 16);
-  heaps.resize(GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
-  SIZE_T total = 0;
-  for (HANDLE heap : heaps) {
-    if (!HeapLock(heap)) continue;
-    PROCESS_HEAP_ENTRY entry{};
-    while (HeapWalk(heap, &entry)) {
-      if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
-    }
-    HeapUnlock(heap);
-  }
-  return total;
-}
+struct ProgramMemory {
+  long long new_bytes = 0, new_blocks = 0;      // from operator new, not yet deleted
+  long long local_bytes = 0, local_blocks = 0;  // from LocalAlloc, not yet freed
+  std::size_t windows = 0;                      // of the calling thread, children included
+  SIZE_T committed = 0;                         // committed private memory
+  long long heap_bytes() const { return new_bytes + local_bytes; }
+};
 
-inline SIZE_T CommittedPrivateBytes() {
-  SIZE_T total = 0;
-  MEMORY_BASIC_INFORMATION info{};
-  const char* at = nullptr;
-  while (VirtualQuery(at, &info, sizeof info) == sizeof info) {
-    if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
-    const char* next = static_cast<const char*>(info.BaseAddress) + info.RegionSize;
-    if (next <= at) break;
-    at = next;
-  }
-  return total;
-}
+ProgramMemory MeasureProgramMemory();
+
+// Whether the LocalAlloc and LocalFree calls are counted (their import
+// entries were found and replaced).
+bool LocalAllocCounted();
+
+std::size_t ThreadWindows();
+SIZE_T CommittedPrivateBytes();
 
 }  // namespace tianti::stress
