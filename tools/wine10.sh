@@ -27,8 +27,8 @@ jail=$base/root
 stamp=$base/.tianti-chroot
 suite=trixie
 # Raise the version when the packages or the set-up below change.
-version=1
-packages=(wine wine64 xvfb xauth python3 cmake fonts-wqy-zenhei fonts-wqy-microhei)
+version=2
+packages=(wine wine64 xvfb xauth python3 cmake locales fonts-wqy-zenhei fonts-wqy-microhei)
 
 fail() { echo "wine10.sh: $*" >&2; exit 1; }
 # Chroots and mounts need root.
@@ -131,6 +131,9 @@ install_packages() {
   chroot "$jail" apt-get update -q >/dev/null
   DEBIAN_FRONTEND=noninteractive chroot "$jail" apt-get install -y -q --no-install-recommends "${packages[@]}" >"$base/apt.log" 2>&1 ||
     { tail -n 20 "$base/apt.log" >&2; fail "apt-get install in the chroot failed (see $base/apt.log)"; }
+  # The locale under which Wine's console has code page 936 (the console test).
+  grep -qx 'zh_CN.GBK GBK' "$jail/etc/locale.gen" 2>/dev/null || echo 'zh_CN.GBK GBK' >>"$jail/etc/locale.gen"
+  chroot "$jail" locale-gen >>"$base/apt.log" 2>&1 || fail "locale-gen failed in the chroot (see $base/apt.log)"
   # The fonts of the Wine prefixes, made from the chroot's own packages.
   bind "$root" "$root"
   chroot "$jail" bash "$root/tools/install-deps.sh" --fonts >>"$base/apt.log" 2>&1 ||

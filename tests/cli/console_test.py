@@ -98,4 +98,9 @@ class Console(unittest.TestCase):
 
 if __name__ == "__main__":
     PREFIX, CLI, READBACK = sys.argv[1:4]
+    # Another Wine (tools/wine10.sh's chroot) keeps a prefix of its own beside
+    # this one, as cmake/wine-run.sh does.
+    if os.path.exists("/etc/tianti-wine"):
+        with open("/etc/tianti-wine", encoding="ascii") as f:
+            PREFIX += "-" + f.read().strip()
     unittest.main(argv=sys.argv[:1])
