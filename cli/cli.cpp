@@ -8,6 +8,7 @@
 #include "cli/console_services.h"
 #include "cli/devices.h"
 #include "cli/formats.h"
+#include "cli/options.h"
 #include "common/utf8.h"
 #include "commands/adapter.h"
 #include "commands/processor.h"
@@ -100,17 +101,12 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
       options_done = true;
       continue;
     }
-    // --name=value or --name value
-    std::u16string name = arg;
-    std::optional<std::u16string> value;
-    if (const auto eq = arg.find(u'='); arg.rfind(u"--", 0) == 0 && eq != std::u16string::npos) {
-      name = arg.substr(0, eq);
-      value = arg.substr(eq + 1);
-    }
+    OptionWord word = SplitOption(arg);
+    const std::u16string& name = word.name;
     const bool takes_value =
         name == u"--scope" || name == u"--and" || name == u"--or" || name == u"--format";
     if (name == u"-h" || name == u"--help" || name == u"--crlf" || name == u"--cpu") {
-      if (value) return "option " + ToUtf8(name) + " takes no value";
+      if (word.value) return "option " + ToUtf8(name) + " takes no value";
       if (name == u"--cpu") {
         opt.cpu = true;
       } else if (name == u"--crlf") {
@@ -121,30 +117,22 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
       continue;
     }
     if (!takes_value) return "unknown option: " + ToUtf8(arg);
-    if (!value) {
-      if (i + 1 >= args.size()) return "option " + ToUtf8(name) + " needs a value";
-      value = args[++i];
-    }
+    if (auto problem = TakeValue(args, i, word)) return problem;
+    const std::u16string& value = *word.value;
     if (name == u"--scope") {
-      if (scope_given) return "--scope given more than once";
-      scope_given = true;
-      const auto scope = ScopeNamed(*value);
-      if (!scope) return "--scope must be all, cpu or gpu, not " + ToUtf8(*value);
-      opt.scope = *scope == query::Scope::kAll   ? Ctl::Option1
-                  : *scope == query::Scope::kCpu ? Ctl::Option2
-                                                 : Ctl::Option3;
+      query::Scope scope = query::Scope::kAll;
+      if (auto problem = ReadScope(value, scope_given, scope)) return problem;
+      opt.scope = scope == query::Scope::kAll   ? Ctl::Option1
+                  : scope == query::Scope::kCpu ? Ctl::Option2
+                                                : Ctl::Option3;
     } else if (name == u"--format") {
-      if (format_given) return "--format given more than once";
-      format_given = true;
-      const auto format = FormatNamed(*value);
-      if (!format) return "--format must be table, tsv or json, not " + ToUtf8(*value);
-      opt.format = *format;
+      if (auto problem = ReadFormat(value, format_given, opt.format)) return problem;
     } else if (name == u"--and") {
       if (opt.and_term) return "--and given more than once";
-      opt.and_term = *value;
+      opt.and_term = value;
     } else {
       if (opt.or_terms.size() == 3) return "at most three --or terms";
-      opt.or_terms.push_back(*value);
+      opt.or_terms.push_back(value);
     }
   }
   if (opt.cpu && (opt.main_term || opt.and_term || !opt.or_terms.empty() || scope_given ||

@@ -7,6 +7,7 @@
 
 #include "cli/cli.h"
 #include "cli/formats.h"
+#include "cli/options.h"
 #include "commands/adapter.h"
 #include "commands/processor.h"
 #include "common/utf8.h"
@@ -86,18 +87,14 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
       options_done = true;
       continue;
     }
-    std::u16string name = arg;
-    std::optional<std::u16string> value;
-    if (const auto eq = arg.find(u'='); arg.rfind(u"--", 0) == 0 && eq != std::u16string::npos) {
-      name = arg.substr(0, eq);
-      value = arg.substr(eq + 1);
-    }
+    OptionWord word = SplitOption(arg);
+    const std::u16string& name = word.name;
     const Mode mode = name == u"--compare" ? Mode::kCompare
                       : name == u"--near"  ? Mode::kNear
                       : name == u"--mine"  ? Mode::kMine
                                            : Mode::kNone;
     if (mode != Mode::kNone || name == u"-h" || name == u"--help") {
-      if (value) return "option " + ToUtf8(name) + " takes no value";
+      if (word.value) return "option " + ToUtf8(name) + " takes no value";
       if (mode == Mode::kNone) {
         opt.help = true;
       } else if (opt.mode != Mode::kNone && opt.mode != mode) {
@@ -110,26 +107,16 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
     if (name != u"--scope" && name != u"--format" && name != u"--count") {
       return "option " + ToUtf8(name) + " does not go with --compare, --near or --mine";
     }
-    if (!value) {
-      if (i + 1 >= args.size()) return "option " + ToUtf8(name) + " needs a value";
-      value = args[++i];
-    }
+    if (auto problem = TakeValue(args, i, word)) return problem;
+    const std::u16string& value = *word.value;
     if (name == u"--scope") {
-      if (scope_given) return "--scope given more than once";
-      scope_given = true;
-      const auto scope = ScopeNamed(*value);
-      if (!scope) return "--scope must be all, cpu or gpu, not " + ToUtf8(*value);
-      opt.scope = *scope;
+      if (auto problem = ReadScope(value, scope_given, opt.scope)) return problem;
     } else if (name == u"--format") {
-      if (format_given) return "--format given more than once";
-      format_given = true;
-      const auto format = FormatNamed(*value);
-      if (!format) return "--format must be table, tsv or json, not " + ToUtf8(*value);
-      opt.format = *format;
+      if (auto problem = ReadFormat(value, format_given, opt.format)) return problem;
     } else {
       if (count_given) return "--count given more than once";
       count_given = true;
-      const std::string digits = ToUtf8(*value);
+      const std::string digits = ToUtf8(value);
       char* end = nullptr;
       errno = 0;
       const long count = std::strtol(digits.c_str(), &end, 10);
