@@ -120,7 +120,7 @@ ProcessorReport CpuinfoProcessorSource::Query() {
   while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) text.append(buffer, n);
   const bool failed = std::ferror(in) != 0;
   const int error = errno != 0 ? errno : EIO;
-  std::fclose(in);
+  (void)std::fclose(in);
   if (failed) return ProcessorReport::Failed(u"读取 " + FromUtf8(path_), 0, error);
   ProcessorReport report;
   report.names = ParseCpuinfo(text);
