@@ -108,7 +108,7 @@ BoxTerms ThirtyRows(const Reference& ref) {
     const std::u16string_view row = ref.row(slot);
     if (row.size() < 20) continue;
     for (std::size_t length = 4; length <= 10; ++length) {
-      const BoxTerms t{std::u16string(row.substr(7, length))};
+      BoxTerms t{std::u16string(row.substr(7, length))};
       const auto o = ref.Query(t, u'1');
       if (o.rows.size() == 30 && !o.limit_note) return t;
     }
