@@ -159,7 +159,8 @@ std::string Describe(const Counts& c) {
   std::snprintf(line, sizeof line,
                 "GDI %s, USER %s, handles %s, windows %zu, heap in use %.0f KB, committed %.1f MB, working set %.1f MB",
                 count(c.gdi).c_str(), count(c.user).c_str(), count(c.handles).c_str(), c.windows,
-                c.heap_bytes / 1024.0, c.committed / 1048576.0, c.working_set / 1048576.0);
+                static_cast<double>(c.heap_bytes) / 1024.0, static_cast<double>(c.committed) / 1048576.0,
+                static_cast<double>(c.working_set) / 1048576.0);
   return line;
 }
 
