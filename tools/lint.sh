@@ -61,7 +61,7 @@ EOF
 tidy() {
   local build=$1 db=build/$1/compile_commands.json
   # Configuring again keeps the compile database current (a few seconds).
-  cmake --preset "$build" >/dev/null
+  cmake --preset "$build" >/dev/null || return 1
   local args=(-p "build/$build" --quiet)
   local files
   if [ "$build" = windows ]; then
@@ -75,9 +75,13 @@ tidy() {
     done < <(x86_64-w64-mingw32-g++-posix -xc++ -E -v /dev/null 2>&1 | sed -n 's|^ \(/.*/c++.*\)$|\1|p')
     # The sources both builds compile were read natively already; this pass
     # reads those that only the Windows build has.
-    files=$(db_sources "$db" build/native/compile_commands.json)
+    files=$(db_sources "$db" build/native/compile_commands.json) || return 1
   else
-    files=$(db_sources "$db")
+    files=$(db_sources "$db") || return 1
+  fi
+  if [ -z "$files" ]; then
+    echo "tidy $build: no sources in $db" >&2
+    return 1
   fi
   echo "tidy $build: $(wc -w <<<"$files") files"
   local log
@@ -104,7 +108,7 @@ case ${1:-check} in
     [ ${#builds[@]} -gt 0 ] || builds=(native windows)
     status=0
     for b in "${builds[@]}"; do
-      if [ "$b" = windows ] && [ ! -f build/native/compile_commands.json ]; then cmake --preset native >/dev/null; fi
+      if [ "$b" = windows ] && [ ! -f build/native/compile_commands.json ]; then cmake --preset native >/dev/null || exit 1; fi
       tidy "$b" || status=1
     done
     exit $status
