@@ -8,11 +8,11 @@
 #   tools/lint.sh check           format-check, then tidy of both builds (tools/test.sh runs this)
 # Tidy configures the preset first (so its compile database is current), and
 # reads the Windows build with clang's MinGW target and the MinGW headers.
-# Files run two at a time (LINT_JOBS to change it).
+# Files run in parallel, one a core (LINT_JOBS to change it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-jobs=${LINT_JOBS:-2}
+jobs=${LINT_JOBS:-$(nproc)}
 
 cxx_files() {
   git ls-files -z -- '*.cpp' '*.h'
