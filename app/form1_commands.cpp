@@ -9,7 +9,6 @@
 
 namespace tianti {
 
-using ui::Ctl;
 using ui::Win;
 
 namespace {

@@ -46,7 +46,7 @@ struct Setup {
 
 void RunWorstQuery(benchmark::State& state) {
   Setup s;
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     s.form.Command2_Click();
     benchmark::DoNotOptimize(s.form.ResultCount);
   }
@@ -101,7 +101,7 @@ void BM_Memchr(benchmark::State& state) {
     state.SkipWithError("every byte value occurs in the row text");
     return;
   }
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     for (const auto* list : lists) {
       const void* hit = std::memchr(list->text, absent, list->start[list->count] * sizeof(char16_t));
       benchmark::DoNotOptimize(hit);

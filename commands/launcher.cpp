@@ -19,7 +19,7 @@ std::u16string_view LaunchAddress(std::u16string_view command_line) {
 
 std::u16string BuildLaunchFailureMessage(std::u16string_view address, std::uint32_t error) {
   char code[16];
-  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(error));
+  (void)std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(error));
   std::u16string text = u"无法打开网页 ";
   text += address;
   text += u" (错误 ";

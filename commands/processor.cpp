@@ -23,9 +23,9 @@ std::u16string BuildProcessorMessage(const ProcessorNames& names) {
 std::u16string BuildProcessorFailureMessage(const ProcessorFailure& failure) {
   char code[32];
   if (failure.os_error != 0) {
-    std::snprintf(code, sizeof code, "errno %d", failure.os_error);
+    (void)std::snprintf(code, sizeof code, "errno %d", failure.os_error);
   } else {
-    std::snprintf(code, sizeof code, "HRESULT 0x%08lX", static_cast<unsigned long>(failure.hresult));
+    (void)std::snprintf(code, sizeof code, "HRESULT 0x%08lX", static_cast<unsigned long>(failure.hresult));
   }
   std::u16string text = u"无法读取本机CPU型号：";
   text += failure.step;
@@ -120,7 +120,7 @@ ProcessorReport CpuinfoProcessorSource::Query() {
   while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) text.append(buffer, n);
   const bool failed = std::ferror(in) != 0;
   const int error = errno != 0 ? errno : EIO;
-  std::fclose(in);
+  (void)std::fclose(in);
   if (failed) return ProcessorReport::Failed(u"读取 " + FromUtf8(path_), 0, error);
   ProcessorReport report;
   report.names = ParseCpuinfo(text);

@@ -126,15 +126,15 @@ bool WriteIfChanged(const std::string& path, const std::string& content) {
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
     out.close();
     if (!out) {
-      std::remove(tmp.c_str());
+      (void)std::remove(tmp.c_str());
       return false;
     }
   }
   if (std::rename(tmp.c_str(), path.c_str()) != 0) {
     // Windows does not rename over an existing file.
-    std::remove(path.c_str());
+    (void)std::remove(path.c_str());
     if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-      std::remove(tmp.c_str());
+      (void)std::remove(tmp.c_str());
       return false;
     }
   }
@@ -162,7 +162,7 @@ int main(int argc, char** argv) {
   const bool cpu_read = read(cpu_path, cpu_bytes);
   const bool gpu_read = read(gpu_path, gpu_bytes);
   if (!cpu_read || !gpu_read) {
-    std::remove(out_path.c_str());
+    (void)std::remove(out_path.c_str());
     return 1;
   }
 
@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
     for (const rc::Problem& p : problems) std::cerr << p.ToString() << '\n';
     std::cerr << "gen_rows: " << problems.size() << " problem(s) in the ranking rows; "
               << out_path << " not written.\n";
-    std::remove(out_path.c_str());
+    (void)std::remove(out_path.c_str());
     return 1;
   }
 
@@ -180,12 +180,12 @@ int main(int argc, char** argv) {
   const std::string content = Generate(table, cpu_path, gpu_path, ok);
   if (!ok) {
     std::cerr << "gen_rows: the lists are too large for 32-bit row offsets.\n";
-    std::remove(out_path.c_str());
+    (void)std::remove(out_path.c_str());
     return 1;
   }
   if (!WriteIfChanged(out_path, content)) {
     std::cerr << out_path << ": cannot write the file.\n";
-    std::remove(out_path.c_str());
+    (void)std::remove(out_path.c_str());
     return 1;
   }
   return 0;

@@ -20,7 +20,7 @@ struct Cell {
 
 std::string Hex(char32_t cp) {
   char buf[16];
-  std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(cp));
+  (void)std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(cp));
   return buf;
 }
 
@@ -377,7 +377,7 @@ ListResult CheckList(std::string_view bytes, char16_t list_letter, const std::st
     std::size_t bad = 0;
     if (!DecodeUtf8(text, row, bad)) {
       char buf[8];
-      std::snprintf(buf, sizeof buf, "0x%02X", static_cast<unsigned char>(text[bad]));
+      (void)std::snprintf(buf, sizeof buf, "0x%02X", static_cast<unsigned char>(text[bad]));
       result.problems.push_back({file, line,
                                  "the line is not valid UTF-8: byte " + std::to_string(bad + 1) +
                                      " (" + buf + ") does not start a valid sequence."});

@@ -35,6 +35,7 @@ int SameViews(const std::u16string_view* slots, const std::u16string_view* rows,
   if constexpr (std::has_unique_object_representations_v<std::u16string_view>) {
     // Equal views have equal bytes: compare 64 slots at a time.
     constexpr int kBatch = 64;
+    // NOLINTNEXTLINE(bugprone-sizeof-container): the size of a view itself, since the views' own bytes are compared
     while (n - i >= kBatch && std::memcmp(slots + i, rows + i, kBatch * sizeof *slots) == 0) {
       i += kBatch;
     }

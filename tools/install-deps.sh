@@ -13,7 +13,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 fonts=${TIANTI_FONT_DIR:-/usr/local/share/tianti/fonts}
 pkgs=(
-  cmake ninja-build g++ make clang libclang-rt-14-dev
+  cmake ninja-build g++ make clang libclang-rt-14-dev clang-format clang-tidy
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils xdotool imagemagick

@@ -108,7 +108,7 @@ BoxTerms ThirtyRows(const Reference& ref) {
     const std::u16string_view row = ref.row(slot);
     if (row.size() < 20) continue;
     for (std::size_t length = 4; length <= 10; ++length) {
-      const BoxTerms t{std::u16string(row.substr(7, length))};
+      BoxTerms t{std::u16string(row.substr(7, length))};
       const auto o = ref.Query(t, u'1');
       if (o.rows.size() == 30 && !o.limit_note) return t;
     }
@@ -238,7 +238,7 @@ int RunQueries() {
   std::printf("bench_peak_working_set %zu\n", static_cast<std::size_t>(memory.PeakWorkingSetSize));
   if (guard.seen() != 0) std::printf("error %d message boxes during the queries\n", guard.seen());
   if (!ok) std::printf("error a table differed from the reference model\n");
-  std::fflush(stdout);
+  (void)std::fflush(stdout);
   return ok && guard.seen() == 0 ? 0 : 1;
 }
 
@@ -343,7 +343,7 @@ int MeasureProgram(const std::wstring& path, bool queries) {
   if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
-  std::fflush(stdout);
+  (void)std::fflush(stdout);
   return status;
 }
 

@@ -12,7 +12,7 @@ std::wstring ProgramPath(std::u16string_view command_line) {
   if (program.size() >= 2 && program.front() == u'"') {
     program = command_line.substr(1, command_line.find(u'"', 1) - 1);
   }
-  const std::wstring name(program.begin(), program.end());
+  std::wstring name(program.begin(), program.end());
   if (name.empty()) return L"";
   if (name.find_first_of(L"\\/:") != std::wstring::npos) return name;
   wchar_t windows[MAX_PATH];

@@ -48,7 +48,7 @@ Result RunCli(const std::vector<std::string>& args) {
   std::ostringstream text;
   text << err.rdbuf();
   r.err = text.str();
-  std::remove(err_file.c_str());
+  (void)std::remove(err_file.c_str());
   return r;
 }
 

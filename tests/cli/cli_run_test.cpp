@@ -16,7 +16,7 @@ struct Result {
   std::string err;
 };
 
-Result RunWith(std::vector<std::u16string> args) {
+Result RunWith(const std::vector<std::u16string>& args) {
   std::ostringstream out, err;
   const int code = Run(args, out, err);
   return {code, out.str(), err.str()};

@@ -17,7 +17,7 @@ TEST(CliCpuOption, PrintsTheLocalProcessorsAndExitsZero) {
   const std::string text = out.str();
   ASSERT_FALSE(text.empty());
   EXPECT_EQ(text.back(), '\n');
-  EXPECT_EQ(text.find("\r"), std::string::npos);
+  EXPECT_EQ(text.find('\r'), std::string::npos);
   EXPECT_EQ(text.find("本机CPU名称"), std::string::npos);  // names only, no label
 }
 

@@ -99,7 +99,7 @@ TEST(Cpuinfo, SourceReadsTheFileOnEveryQuery) {
     std::ofstream(path) << Block(0, 0, "Second") << Block(1, 1, "Third");
   }
   EXPECT_EQ(source.Query().names, (ProcessorNames{u"Second", u"Third"}));
-  std::remove(path.c_str());
+  (void)std::remove(path.c_str());
 
   ProcessorReport missing = source.Query();
   ASSERT_FALSE(missing.ok());

@@ -2,6 +2,7 @@
 // the picture windows and the resource script rely on.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -40,7 +41,8 @@ JpegFrame ParseJpeg(const std::vector<std::uint8_t>& b) {
     unsigned length = Be16(b, at + 2);
     f.markers.insert(marker);
     if (at == 2 && marker == 0xFFE0) {
-      f.jfif_first = std::string(b.begin() + at + 4, b.begin() + at + 9) == std::string("JFIF\0", 5);
+      f.jfif_first = std::string(b.begin() + static_cast<std::ptrdiff_t>(at + 4),
+                                 b.begin() + static_cast<std::ptrdiff_t>(at + 9)) == std::string("JFIF\0", 5);
     }
     if (marker >= 0xFFC0 && marker <= 0xFFCF && marker != 0xFFC4 && marker != 0xFFC8 && marker != 0xFFCC) {
       f.sof = marker;
@@ -107,11 +109,12 @@ TEST(ProgramIcon, OneImage48x48With256ColourPalette) {
   EXPECT_TRUE(Le32(b, offset + 32) == 0 || Le32(b, offset + 32) == 256);  // colours used
   // A picture, not a blank: several palette entries in use, most pixels opaque.
   const std::size_t xor_at = offset + 40 + palette, and_at = xor_at + pixels;
-  std::set<std::uint8_t> used(b.begin() + xor_at, b.begin() + and_at);
+  std::set<std::uint8_t> used(b.begin() + static_cast<std::ptrdiff_t>(xor_at),
+                              b.begin() + static_cast<std::ptrdiff_t>(and_at));
   EXPECT_GE(used.size(), 8u);
   std::size_t transparent = 0;
-  for (int y = 0; y < 48; ++y)
-    for (int x = 0; x < 48; ++x) transparent += (b[and_at + y * 8 + x / 8] >> (7 - x % 8)) & 1;
+  for (std::size_t y = 0; y < 48; ++y)
+    for (std::size_t x = 0; x < 48; ++x) transparent += (b[and_at + y * 8 + x / 8] >> (7 - x % 8)) & 1;
   EXPECT_LT(transparent, 48u * 48u / 4);
 }
 

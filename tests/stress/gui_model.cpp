@@ -7,7 +7,6 @@ namespace tianti::stress {
 using ui::Ctl;
 using ui::Win;
 using win32::wintest::U;
-using win32::wintest::W;
 
 namespace {
 

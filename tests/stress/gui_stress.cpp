@@ -95,11 +95,11 @@ class Watchdog {
     while (!stop_) {
       wake_.wait_for(lock, std::chrono::milliseconds(250));
       if (running_ && GetTickCount64() - started_ > limit_ms_) {
-        std::fprintf(stderr, "\nwatchdog: action %ld did not finish within %lu s (seed %llu): %s\n", index_,
-                     static_cast<unsigned long>(limit_ms_ / 1000), static_cast<unsigned long long>(seed_),
-                     what_.c_str());
-        std::fflush(stderr);
-        std::fflush(stdout);
+        (void)std::fprintf(stderr, "\nwatchdog: action %ld did not finish within %lu s (seed %llu): %s\n", index_,
+                           static_cast<unsigned long>(limit_ms_ / 1000), static_cast<unsigned long long>(seed_),
+                           what_.c_str());
+        (void)std::fflush(stderr);
+        (void)std::fflush(stdout);
         TerminateProcess(GetCurrentProcess(), 3);
       }
     }
@@ -146,10 +146,12 @@ Counts Sample() {
 std::string Describe(const Counts& c) {
   auto count = [](DWORD n) { return n ? std::to_string(n) : std::string("-"); };
   char line[240];
-  std::snprintf(line, sizeof line,
-                "GDI %s, USER %s, handles %s, windows %zu, heap in use %.0f KB, committed %.1f MB, working set %.1f MB",
-                count(c.gdi).c_str(), count(c.user).c_str(), count(c.handles).c_str(), c.windows,
-                c.heap_bytes / 1024.0, c.committed / 1048576.0, c.working_set / 1048576.0);
+  (void)std::snprintf(
+      line, sizeof line,
+      "GDI %s, USER %s, handles %s, windows %zu, heap in use %.0f KB, committed %.1f MB, working set %.1f MB",
+      count(c.gdi).c_str(), count(c.user).c_str(), count(c.handles).c_str(), c.windows,
+      static_cast<double>(c.heap_bytes) / 1024.0, static_cast<double>(c.committed) / 1048576.0,
+      static_cast<double>(c.working_set) / 1048576.0);
   return line;
 }
 
@@ -708,7 +710,7 @@ void Driver::MinimiseAndRestore() {
 TEST(GuiStress, RandomActions) {
   const Config c = g_config;
   std::printf("gui stress: %ld actions, seed %llu\n", c.actions, static_cast<unsigned long long>(c.seed));
-  std::fflush(stdout);
+  (void)std::fflush(stdout);
   const auto started = std::chrono::steady_clock::now();
 
   wt::App app;
@@ -785,7 +787,7 @@ TEST(GuiStress, RandomActions) {
     if ((i + 1) % 1000 == 0 && i + 1 != warm_up) {
       const Counts now = sample();
       std::printf("  %ld actions: %s\n", i + 1, Describe(now).c_str());
-      std::fflush(stdout);
+      (void)std::fflush(stdout);
     }
   }
   const Counts end = sample();
@@ -807,7 +809,7 @@ TEST(GuiStress, RandomActions) {
   if (warm.gdi == 0 && warm.user == 0) {
     std::printf("(\"-\": not reported here; GetGuiResources gives 0 GDI and USER objects under Wine)\n");
   }
-  std::fflush(stdout);
+  (void)std::fflush(stdout);
 
   // Flat after the warm-up, in the same state (picture windows closed).
   constexpr DWORD kGuiSlack = 16;

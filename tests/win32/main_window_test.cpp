@@ -423,7 +423,7 @@ TEST_F(MainWindowTest, ToolTipsAreRegisteredWithTheirTexts) {
   SelectObject(tdc, old);
   ReleaseDC(tips, tdc);
   EXPECT_GE(shown.bottom - shown.top, 2 * tm.tmHeight);
-  EXPECT_LE(shown.right - shown.left, max_width + 2 * tm.tmAveCharWidth + 16);
+  EXPECT_LE(shown.right - shown.left, max_width + 2 * LRESULT{tm.tmAveCharWidth} + 16);
   SendMessageW(tips, TTM_POP, 0, 0);
 
   // Changing and clearing a tip at run time.

@@ -18,7 +18,7 @@ namespace {
 void Check(HRESULT hr, const char* step) {
   if (SUCCEEDED(hr)) return;
   char text[128];
-  std::snprintf(text, sizeof text, "图片解码失败 (%s, 0x%08lX)", step, static_cast<unsigned long>(hr));
+  (void)std::snprintf(text, sizeof text, "图片解码失败 (%s, 0x%08lX)", step, static_cast<unsigned long>(hr));
   throw std::runtime_error(text);
 }
 
