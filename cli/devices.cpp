@@ -183,7 +183,7 @@ std::u16string Ascii(const std::string& text) { return std::u16string(text.begin
 
 std::string Ratio(double value) {
   char text[32];
-  std::snprintf(text, sizeof text, "%#.4g", value);
+  (void)std::snprintf(text, sizeof text, "%#.4g", value);  // "-1.234e+308" fits
   return text;
 }
 
@@ -191,7 +191,7 @@ std::u16string Percent(double value) {
   const double percent = value * 100.0;
   if (percent > 0 && percent < 0.5) return u"<1%";
   char text[32];
-  std::snprintf(text, sizeof text, "%.0f%%", percent);
+  (void)std::snprintf(text, sizeof text, "%.0f%%", percent);
   return Ascii(text);
 }
 

@@ -22,7 +22,7 @@ std::optional<std::string> ReadFile(const std::string& path) {
   std::size_t n;
   while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) text.append(buffer, n);
   const bool failed = std::ferror(in) != 0;
-  std::fclose(in);
+  (void)std::fclose(in);  // read only: nothing to lose
   if (failed) return std::nullopt;
   return text;
 }

@@ -290,7 +290,7 @@ ListRow TakeApart(const data::RowList& list, int i) {
 bool MayBeCut(std::u16string_view row) {
   const std::size_t bar = row.size() - 7;  // the third bar
   if (row[bar - 1] != u' ') return true;
-  if (row[bar - 2] == u' ' || row[bar - 2] < 0x80) return false;
+  if (row[bar - 2] < 0x80) return false;  // a space, or a Latin character that ends there
   int columns = 0;
   for (char16_t c : row.substr(7, bar - 7)) columns += c < 0x80 ? 1 : 2;
   return columns >= 40;

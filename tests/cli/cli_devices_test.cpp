@@ -47,7 +47,7 @@ struct DeviceModes : ::testing::Test {
         {std::nullopt, u"1234:1111"}};
   }
 
-  Result Run(std::vector<std::u16string> args) {
+  Result Run(const std::vector<std::u16string>& args) {
     commands::Platform platform;
     platform.processors = &processors;
     platform.adapters = &adapters;
@@ -68,7 +68,7 @@ int Score(char16_t list, int rank) { return query::RowAt(list, rank)->score; }
 
 std::string Ratio(double value) {
   char text[32];
-  std::snprintf(text, sizeof text, "%#.4g", value);
+  (void)std::snprintf(text, sizeof text, "%#.4g", value);
   return text;
 }
 
@@ -85,7 +85,7 @@ TEST_F(DeviceModes, Table) {
   EXPECT_NE(lines[3].find("|G5  |GeForce RTX 4090 "), std::string::npos) << lines[3];
   EXPECT_NE(lines[3].find("|100%|"), std::string::npos);
   char percent[16];
-  std::snprintf(percent, sizeof percent, "%3.0f%%|", 100.0 * Score(u'G', 349) / Score(u'G', 5));
+  (void)std::snprintf(percent, sizeof percent, "%3.0f%%|", 100.0 * Score(u'G', 349) / Score(u'G', 5));
   EXPECT_EQ(lines[4].substr(lines[4].size() - 5), percent) << lines[4];
   // The processor's score is not compared with a graphics card's.
   EXPECT_NE(lines[5].find("|C114|AMD Ryzen 9 7950X "), std::string::npos);

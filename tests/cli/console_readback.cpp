@@ -18,7 +18,7 @@ std::string Utf8(const std::wstring& text) {
 }
 
 int Fail(const char* what) {
-  std::fprintf(stderr, "console_readback: %s failed (%lu)\n", what, GetLastError());
+  (void)std::fprintf(stderr, "console_readback: %s failed (%lu)\n", what, GetLastError());
   return 1;
 }
 
@@ -57,6 +57,6 @@ int wmain(int argc, wchar_t** argv) {
   }
   FILE* out = _wfopen(argv[1], L"wb");
   if (!out) return Fail("opening the output file");
-  std::fwrite(text.data(), 1, text.size(), out);
-  return std::fclose(out) == 0 ? 0 : Fail("writing the output file");
+  const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+  return std::fclose(out) == 0 && written ? 0 : Fail("writing the output file");
 }

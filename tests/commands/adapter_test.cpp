@@ -67,8 +67,8 @@ TEST(AdapterFailureMessage, NamesTheAdapters) {
 void Write(const std::string& path, const std::string& text) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   ASSERT_NE(f, nullptr) << path;
-  std::fputs(text.c_str(), f);
-  std::fclose(f);
+  EXPECT_GE(std::fputs(text.c_str(), f), 0) << path;
+  EXPECT_EQ(std::fclose(f), 0) << path;
 }
 
 TEST(SysfsAdapterSource, DisplayDevicesInAddressOrderNamedByTheFirstListFound) {
