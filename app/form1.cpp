@@ -18,18 +18,17 @@ constexpr std::u16string_view kCaption = u"CPU/GPU性能天梯查询 Ver0.99a2 �
 // Eleven device names, five processors then six graphics processors, joined
 // by CR LF with none after the last. Each is spelled as its row spells it, so
 // that a line copied into a term box finds its device.
-constexpr std::u16string_view kCommonDevices =
-    u"AMD Ryzen Threadripper 3970X\r\n"
-    u"Intel Core i9-10980XE@3.00GHz\r\n"
-    u"Intel Xeon Platinum 8168@2.70GHz\r\n"
-    u"Intel Pentium Gold G5620@4.00GHz\r\n"
-    u"Intel Atom C3958@2.00GHz\r\n"
-    u"GeForce RTX 2080 Ti\r\n"
-    u"Quadro RTX 6000\r\n"
-    u"Radeon RX 5700\r\n"
-    u"Intel Iris Pro P580\r\n"
-    u"Radeon Vega 3\r\n"
-    u"NVS 810";
+constexpr std::u16string_view kCommonDevices = u"AMD Ryzen Threadripper 3970X\r\n"
+                                               u"Intel Core i9-10980XE@3.00GHz\r\n"
+                                               u"Intel Xeon Platinum 8168@2.70GHz\r\n"
+                                               u"Intel Pentium Gold G5620@4.00GHz\r\n"
+                                               u"Intel Atom C3958@2.00GHz\r\n"
+                                               u"GeForce RTX 2080 Ti\r\n"
+                                               u"Quadro RTX 6000\r\n"
+                                               u"Radeon RX 5700\r\n"
+                                               u"Intel Iris Pro P580\r\n"
+                                               u"Radeon Vega 3\r\n"
+                                               u"NVS 810";
 
 }  // namespace
 
@@ -70,9 +69,8 @@ void Form1::Form_Load() {
   ui_.SetToolTip(Ctl::Text5, u"查询条件：或1");
   ui_.SetToolTip(Ctl::Text6, u"查询条件：或2");
   ui_.SetToolTip(Ctl::Text7, u"查询条件：或3");
-  ui_.SetToolTip(Ctl::Text8,
-                 u"查询结果(仅显示前30条)(编号首位C代表为CPU，G代表为GPU,两者分数不同。"
-                 u"数据摘自网上测评，仅供参考)");
+  ui_.SetToolTip(Ctl::Text8, u"查询结果(仅显示前30条)(编号首位C代表为CPU，G代表为GPU,两者分数不同。"
+                             u"数据摘自网上测评，仅供参考)");
   ui_.SetToolTip(Ctl::Text9, ui_.Text(Ctl::Label2));
 
   ui_.SetText(Ctl::Text9, kCommonDevices);
@@ -108,24 +106,57 @@ void Form1::Command1_Click() {
 
 void Form1::Click(Ctl control) {
   switch (control) {
-    case Ctl::Command1: Command1_Click(); break;
-    case Ctl::Command2: Command2_Click(); break;
-    case Ctl::Command3: Command3_Click(); break;
-    case Ctl::Command4: Command4_Click(); break;
-    case Ctl::Command5: Command5_Click(); break;
-    case Ctl::Command6: Command6_Click(); break;
-    case Ctl::Command7: Command7_Click(); break;
-    case Ctl::Option1: Option1_Click(); break;
-    case Ctl::Option2: Option2_Click(); break;
-    case Ctl::Option3: Option3_Click(); break;
-    case Ctl::Label6: Label6_Click(); break;
-    case Ctl::Label7: Label7_Click(); break;
-    case Ctl::Label8: Label8_Click(); break;
-    case Ctl::Label9: Label9_Click(); break;
+    case Ctl::Command1:
+      Command1_Click();
+      break;
+    case Ctl::Command2:
+      Command2_Click();
+      break;
+    case Ctl::Command3:
+      Command3_Click();
+      break;
+    case Ctl::Command4:
+      Command4_Click();
+      break;
+    case Ctl::Command5:
+      Command5_Click();
+      break;
+    case Ctl::Command6:
+      Command6_Click();
+      break;
+    case Ctl::Command7:
+      Command7_Click();
+      break;
+    case Ctl::Option1:
+      Option1_Click();
+      break;
+    case Ctl::Option2:
+      Option2_Click();
+      break;
+    case Ctl::Option3:
+      Option3_Click();
+      break;
+    case Ctl::Label6:
+      Label6_Click();
+      break;
+    case Ctl::Label7:
+      Label7_Click();
+      break;
+    case Ctl::Label8:
+      Label8_Click();
+      break;
+    case Ctl::Label9:
+      Label9_Click();
+      break;
     // The picture windows' OK buttons unload the window that holds them.
-    case Ctl::Form2_Command1: ui_.Unload(Win::Form2); break;
-    case Ctl::Form3_Command1: ui_.Unload(Win::Form3); break;
-    default: break;  // no handler
+    case Ctl::Form2_Command1:
+      ui_.Unload(Win::Form2);
+      break;
+    case Ctl::Form3_Command1:
+      ui_.Unload(Win::Form3);
+      break;
+    default:
+      break;  // no handler
   }
 }
 

@@ -21,8 +21,7 @@ void OpenLink(ui::Services& ui, commands::Platform* platform, const commands::Li
   std::u16string_view address = commands::LaunchAddress(link.command);
   commands::LaunchResult result = platform->launcher->Start(link.command, address);
   if (!result.started) {
-    ui.MsgBox(commands::BuildLaunchFailureMessage(address, result.error), ui::kMsgWarning,
-              kMessageTitle);
+    ui.MsgBox(commands::BuildLaunchFailureMessage(address, result.error), ui::kMsgWarning, kMessageTitle);
   }
 }
 
@@ -46,8 +45,7 @@ void Form1::Command6_Click() {
   }
   commands::ProcessorReport report = platform_->processors->Query();
   if (!report.ok()) {
-    ui_.MsgBox(commands::BuildProcessorFailureMessage(*report.failure), ui::kMsgWarning,
-               kMessageTitle);
+    ui_.MsgBox(commands::BuildProcessorFailureMessage(*report.failure), ui::kMsgWarning, kMessageTitle);
     return;
   }
   ui_.MsgBox(commands::BuildProcessorMessage(report.names), ui::kMsgInformation, kMessageTitle);

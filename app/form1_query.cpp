@@ -57,8 +57,7 @@ void Form1::Command2_Click() {
 
 // Reset: the five term boxes, the two hidden boxes and the results box.
 void Form1::Command3_Click() {
-  for (Ctl box : {Ctl::Text1, Ctl::Text2, Ctl::Text3, Ctl::Text4, Ctl::Text5, Ctl::Text6,
-                  Ctl::Text7, Ctl::Text8}) {
+  for (Ctl box : {Ctl::Text1, Ctl::Text2, Ctl::Text3, Ctl::Text4, Ctl::Text5, Ctl::Text6, Ctl::Text7, Ctl::Text8}) {
     ui_.SetText(box, u"");
   }
 }

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "app/form1.h"
-#include "common/message_title.h"
-#include "common/win32/wide.h"
 #include "commands/platform.h"
 #include "commands/win32/launcher_win32.h"
 #include "commands/win32/processor_wmi.h"
+#include "common/message_title.h"
+#include "common/win32/wide.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/win32_services.h"
 

@@ -41,8 +41,7 @@ void ResolveEach(benchmark::State& state, const char16_t* const (&names)[N], boo
     next = (next + 1) % N;
   }
   // The system names are real devices: most have their row.
-  if (some_resolve && state.iterations() >= static_cast<benchmark::IterationCount>(N) &&
-      resolved == 0) {
+  if (some_resolve && state.iterations() >= static_cast<benchmark::IterationCount>(N) && resolved == 0) {
     state.SkipWithError("no system name resolved");
   }
 }

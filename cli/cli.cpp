@@ -9,9 +9,9 @@
 #include "cli/devices.h"
 #include "cli/formats.h"
 #include "cli/options.h"
-#include "common/utf8.h"
 #include "commands/adapter.h"
 #include "commands/processor.h"
+#include "common/utf8.h"
 #include "query/engine.h"
 
 namespace tianti::cli {
@@ -20,10 +20,9 @@ namespace {
 
 using ui::Ctl;
 
-constexpr std::string_view kUsage =
-    "用法 Usage: tianti-cli [--scope all|cpu|gpu] [--and TERM] [--or TERM]...\n"
-    "                       [--format table|tsv|json] [--crlf] [--] MAIN\n"
-    "            tianti-cli --cpu\n";  // and kDeviceUsage
+constexpr std::string_view kUsage = "用法 Usage: tianti-cli [--scope all|cpu|gpu] [--and TERM] [--or TERM]...\n"
+                                    "                       [--format table|tsv|json] [--crlf] [--] MAIN\n"
+                                    "            tianti-cli --cpu\n";  // and kDeviceUsage
 
 constexpr std::string_view kHelp =
     "用法 Usage: tianti-cli [--scope all|cpu|gpu] [--and TERM] [--or TERM]...\n"
@@ -103,8 +102,7 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
     }
     OptionWord word = SplitOption(arg);
     const std::u16string& name = word.name;
-    const bool takes_value =
-        name == u"--scope" || name == u"--and" || name == u"--or" || name == u"--format";
+    const bool takes_value = name == u"--scope" || name == u"--and" || name == u"--or" || name == u"--format";
     if (name == u"-h" || name == u"--help" || name == u"--crlf" || name == u"--cpu") {
       if (word.value) return "option " + ToUtf8(name) + " takes no value";
       if (name == u"--cpu") {
@@ -135,8 +133,7 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
       opt.or_terms.push_back(value);
     }
   }
-  if (opt.cpu && (opt.main_term || opt.and_term || !opt.or_terms.empty() || scope_given ||
-                  format_given))
+  if (opt.cpu && (opt.main_term || opt.and_term || !opt.or_terms.empty() || scope_given || format_given))
     return "--cpu takes no query terms";
   if (opt.crlf && opt.format != Format::kTable) return "--crlf goes with --format table only";
   if (!opt.help && !opt.cpu && !opt.main_term) return "the MAIN term is missing";
@@ -167,8 +164,7 @@ int Run(const std::vector<std::u16string>& args, std::ostream& out, std::ostream
   if (auto code = RunDeviceMode(args, out, err, platform)) return *code;
   Options opt;
   if (const auto problem = Parse(args, opt)) {
-    err << "tianti-cli: " << *problem << '\n'
-        << kUsage << kDeviceUsage << "(--help 查看说明 / for help)\n";
+    err << "tianti-cli: " << *problem << '\n' << kUsage << kDeviceUsage << "(--help 查看说明 / for help)\n";
     return kExitUsage;
   }
   if (opt.help) {

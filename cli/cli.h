@@ -11,9 +11,9 @@
 namespace tianti::cli {
 
 // Exit codes.
-inline constexpr int kExitOk = 0;      // a query ran (with or without the limit note); --help
-inline constexpr int kExitError = 1;   // an unexpected failure
-inline constexpr int kExitUsage = 2;   // bad command line, or the main term was missing
+inline constexpr int kExitOk = 0;     // a query ran (with or without the limit note); --help
+inline constexpr int kExitError = 1;  // an unexpected failure
+inline constexpr int kExitUsage = 2;  // bad command line, or the main term was missing
 // 3: a device name did not resolve (cli/devices.h)
 
 // Runs the program for `args` (without the program name). The result table

@@ -15,10 +15,9 @@
 
 namespace tianti::cli {
 
-const std::string_view kDeviceUsage =
-    "            tianti-cli --compare NAME [NAME]... [--scope S] [--format F]\n"
-    "            tianti-cli --near NAME [--count N] [--scope S] [--format F]\n"
-    "            tianti-cli --mine [--scope S] [--format F]\n";
+const std::string_view kDeviceUsage = "            tianti-cli --compare NAME [NAME]... [--scope S] [--format F]\n"
+                                      "            tianti-cli --near NAME [--count N] [--scope S] [--format F]\n"
+                                      "            tianti-cli --mine [--scope S] [--format F]\n";
 
 const std::string_view kDeviceHelp =
     "设备名称 Device names (--compare, --near, --mine):\n"
@@ -120,8 +119,7 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
       char* end = nullptr;
       errno = 0;
       const long count = std::strtol(digits.c_str(), &end, 10);
-      if (digits.empty() || digits[0] < '0' || digits[0] > '9' || *end != '\0' || errno != 0 ||
-          count > 100000) {
+      if (digits.empty() || digits[0] < '0' || digits[0] > '9' || *end != '\0' || errno != 0 || count > 100000) {
         return "--count must be a whole number from 0 to 100000, not " + digits;
       }
       opt.count = static_cast<int>(count);
@@ -169,9 +167,8 @@ std::size_t Columns(std::u16string_view text) {
   std::size_t columns = 0;
   for (char16_t c : text) {
     if (c >= 0xDC00 && c < 0xE000) continue;  // the second half of a pair
-    columns += (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
-                       (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
-                       (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+    columns += (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
+                       (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
                        (c >= 0xFFE0 && c <= 0xFFE6)
                    ? 2
                    : 1;
@@ -334,9 +331,8 @@ void Compare(const Options& opt, Output& o) {
     if (d.row->list == first->list) {
       d.relative = static_cast<double>(d.row->score) / first->score;
     } else {
-      d.note = u"“" + *d.query + u"”在" + ListName(d.row->list) + u"，与“" + *o.devices.front().query +
-               u"”所在的" + ListName(first->list) +
-               u"得分不可比较 / scores of the CPU and GPU lists cannot be compared";
+      d.note = u"“" + *d.query + u"”在" + ListName(d.row->list) + u"，与“" + *o.devices.front().query + u"”所在的" +
+               ListName(first->list) + u"得分不可比较 / scores of the CPU and GPU lists cannot be compared";
       o.messages.push_back(*d.note);
     }
   }
@@ -396,8 +392,8 @@ bool Mine(const Options& opt, const commands::Platform& platform, Output& o) {
 
 }  // namespace
 
-std::optional<int> RunDeviceMode(const std::vector<std::u16string>& args, std::ostream& out,
-                                 std::ostream& err, const commands::Platform& platform) {
+std::optional<int> RunDeviceMode(const std::vector<std::u16string>& args, std::ostream& out, std::ostream& err,
+                                 const commands::Platform& platform) {
   if (ModeAsked(args) == Mode::kNone) return std::nullopt;
   Options opt;
   if (const auto problem = Parse(args, opt)) {
@@ -413,14 +409,26 @@ std::optional<int> RunDeviceMode(const std::vector<std::u16string>& args, std::o
     o.mode = opt.mode;
     bool sources_ok = true;
     switch (opt.mode) {
-      case Mode::kCompare: Compare(opt, o); break;
-      case Mode::kNear: Near(opt, o); break;
-      default: sources_ok = Mine(opt, platform, o); break;
+      case Mode::kCompare:
+        Compare(opt, o);
+        break;
+      case Mode::kNear:
+        Near(opt, o);
+        break;
+      default:
+        sources_ok = Mine(opt, platform, o);
+        break;
     }
     switch (opt.format) {
-      case Format::kTable: out << TableText(o); break;
-      case Format::kTsv: out << TsvText(o); break;
-      case Format::kJson: out << JsonText(o); break;
+      case Format::kTable:
+        out << TableText(o);
+        break;
+      case Format::kTsv:
+        out << TsvText(o);
+        break;
+      case Format::kJson:
+        out << JsonText(o);
+        break;
     }
     if (opt.format != Format::kJson) {
       for (const std::u16string& m : o.messages) err << ToUtf8(m) << '\n';

@@ -18,8 +18,8 @@ inline constexpr int kExitUnresolved = 3;
 // Runs --compare, --near or --mine when `args` ask for one of them (before
 // a "--"); nothing when they ask for none. --mine reads the processors and
 // adapters of `platform` (both must be set).
-std::optional<int> RunDeviceMode(const std::vector<std::u16string>& args, std::ostream& out,
-                                 std::ostream& err, const commands::Platform& platform);
+std::optional<int> RunDeviceMode(const std::vector<std::u16string>& args, std::ostream& out, std::ostream& err,
+                                 const commands::Platform& platform);
 
 // The device modes' lines of the usage text and of --help.
 extern const std::string_view kDeviceUsage;

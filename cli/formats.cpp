@@ -64,11 +64,10 @@ void AppendJsonString(std::string& out, std::u16string_view text) {
   out += '"';
 }
 
-
 std::optional<RowFields> SplitRow(std::u16string_view line) {
   constexpr std::size_t kMin = 1 + kNumberField + 1 + 1 + kScoreField + 1;
-  if (line.size() < kMin || line[0] != u'|' || line[kNumberField + 1] != u'|' ||
-      line.back() != u'|' || line[line.size() - kScoreField - 2] != u'|') {
+  if (line.size() < kMin || line[0] != u'|' || line[kNumberField + 1] != u'|' || line.back() != u'|' ||
+      line[line.size() - kScoreField - 2] != u'|') {
     return std::nullopt;
   }
   const char16_t letter = line[1];
@@ -76,8 +75,7 @@ std::optional<RowFields> SplitRow(std::u16string_view line) {
   const auto rank = FieldNumber(line.substr(2, kNumberField - 1));
   const auto score = FieldNumber(line.substr(line.size() - kScoreField - 1, kScoreField));
   if (!rank || !score) return std::nullopt;
-  std::u16string_view description =
-      line.substr(kNumberField + 2, line.size() - (kNumberField + 2) - (kScoreField + 2));
+  std::u16string_view description = line.substr(kNumberField + 2, line.size() - (kNumberField + 2) - (kScoreField + 2));
   while (!description.empty() && description.back() == u' ') description.remove_suffix(1);
   return RowFields{static_cast<char>(letter), *rank, std::u16string(description), *score};
 }

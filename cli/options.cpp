@@ -13,8 +13,7 @@ OptionWord SplitOption(const std::u16string& arg) {
   return word;
 }
 
-std::optional<std::string> TakeValue(const std::vector<std::u16string>& args, std::size_t& i,
-                                     OptionWord& word) {
+std::optional<std::string> TakeValue(const std::vector<std::u16string>& args, std::size_t& i, OptionWord& word) {
   if (word.value) return std::nullopt;
   if (i + 1 >= args.size()) return "option " + ToUtf8(word.name) + " needs a value";
   word.value = args[++i];

@@ -22,8 +22,7 @@ OptionWord SplitOption(const std::u16string& arg);
 
 // Makes sure `word` has its value: its own "=value", or else the word after
 // args[i] (then i moves on to it). On failure, the usage message.
-std::optional<std::string> TakeValue(const std::vector<std::u16string>& args, std::size_t& i,
-                                     OptionWord& word);
+std::optional<std::string> TakeValue(const std::vector<std::u16string>& args, std::size_t& i, OptionWord& word);
 
 // --scope and --format, each allowed once; `given` records that it was.
 std::optional<std::string> ReadScope(const std::u16string& value, bool& given, query::Scope& scope);

@@ -48,8 +48,7 @@ std::string PciIdsDevice(std::string_view text, std::string_view vendor, std::st
       if (line.size() > 1 && line[0] == 'C' && line[1] == ' ') break;
       if (in_vendor) break;
       in_vendor = line.size() > 6 && line.compare(0, 4, v) == 0 && line[4] == ' ';
-    } else if (in_vendor && line.size() > 7 && line[1] != '\t' && line.compare(1, 4, d) == 0 &&
-               line[5] == ' ') {
+    } else if (in_vendor && line.size() > 7 && line[1] != '\t' && line.compare(1, 4, d) == 0 && line[5] == ' ') {
       std::string_view name = line.substr(6);
       while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
       return std::string(name);
@@ -67,8 +66,7 @@ std::string PciModel(std::string_view entry) {
   return std::string(entry.substr(open + 1, close - open - 1));
 }
 
-AdapterName NamePciAdapter(std::string_view vendor, std::string_view device,
-                           const std::string* pci_ids) {
+AdapterName NamePciAdapter(std::string_view vendor, std::string_view device, const std::string* pci_ids) {
   AdapterName adapter;
   const std::string ids = Lower(Bare(vendor)) + ":" + Lower(Bare(device));
   const std::string entry = pci_ids ? PciIdsDevice(*pci_ids, vendor, device) : std::string();

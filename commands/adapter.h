@@ -52,8 +52,7 @@ std::string PciModel(std::string_view entry);
 
 // One display device (PCI class 03) named through the list; `pci_ids` is
 // null where no list is installed. IDs as in sysfs ("0x10de") or bare.
-AdapterName NamePciAdapter(std::string_view vendor, std::string_view device,
-                           const std::string* pci_ids);
+AdapterName NamePciAdapter(std::string_view vendor, std::string_view device, const std::string* pci_ids);
 
 // The display devices under a sysfs PCI device folder (by default
 // /sys/bus/pci/devices), in address order, named through the first PCI ID

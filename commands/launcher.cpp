@@ -4,8 +4,7 @@
 
 namespace tianti::commands {
 
-LaunchResult FallbackLauncher::Start(std::u16string_view command_line,
-                                     std::u16string_view fallback_address) {
+LaunchResult FallbackLauncher::Start(std::u16string_view command_line, std::u16string_view fallback_address) {
   LaunchResult result = StartProcess(command_line);
   if (result.started || fallback_address.empty()) return result;
   return OpenAddress(fallback_address);

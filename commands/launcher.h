@@ -20,8 +20,7 @@ class Launcher {
   // process is not waited for, its identifier is discarded and every handle
   // to it closed. Where the command's program cannot be started at all, a
   // non-empty `fallback_address` is handed to the default browser instead.
-  virtual LaunchResult Start(std::u16string_view command_line,
-                             std::u16string_view fallback_address) = 0;
+  virtual LaunchResult Start(std::u16string_view command_line, std::u16string_view fallback_address) = 0;
 };
 
 // The start policy of the platform launchers, kept apart from the platform

@@ -10,7 +10,6 @@
 
 namespace tianti::commands {
 
-
 std::u16string BuildProcessorMessage(const ProcessorNames& names) {
   std::u16string text = u"本机CPU名称：";
   for (const ProcessorName& name : names) {

@@ -64,8 +64,7 @@ std::u16string BuildProcessorMessage(const ProcessorNames& names);
 std::u16string BuildProcessorFailureMessage(const ProcessorFailure& failure);
 
 // The warning shown where the program was given no processor source.
-inline constexpr std::u16string_view kNoProcessorSourceMessage =
-    u"无法读取本机CPU型号：此平台没有可用的处理器信息来源";
+inline constexpr std::u16string_view kNoProcessorSourceMessage = u"无法读取本机CPU型号：此平台没有可用的处理器信息来源";
 
 // ---- Linux: /proc/cpuinfo ---------------------------------------------------
 

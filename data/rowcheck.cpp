@@ -29,18 +29,30 @@ bool IsPrintableAscii(char32_t cp) { return cp >= 0x20 && cp <= 0x7E; }
 // Whitespace other than the plain space, by its name.
 const char* WhitespaceName(char32_t cp) {
   switch (cp) {
-    case 0x09: return "a tab";
-    case 0x0B: return "a vertical tab";
-    case 0x0C: return "a form feed";
-    case 0x85: return "a next-line character";
-    case 0xA0: return "a no-break space";
-    case 0x1680: return "an ogham space mark";
-    case 0x2028: return "a line separator";
-    case 0x2029: return "a paragraph separator";
-    case 0x202F: return "a narrow no-break space";
-    case 0x205F: return "a medium mathematical space";
-    case 0x3000: return "an ideographic space";
-    default: break;
+    case 0x09:
+      return "a tab";
+    case 0x0B:
+      return "a vertical tab";
+    case 0x0C:
+      return "a form feed";
+    case 0x85:
+      return "a next-line character";
+    case 0xA0:
+      return "a no-break space";
+    case 0x1680:
+      return "an ogham space mark";
+    case 0x2028:
+      return "a line separator";
+    case 0x2029:
+      return "a paragraph separator";
+    case 0x202F:
+      return "a narrow no-break space";
+    case 0x205F:
+      return "a medium mathematical space";
+    case 0x3000:
+      return "an ideographic space";
+    default:
+      break;
   }
   if (cp >= 0x2000 && cp <= 0x200A) return "a typographic space";
   return nullptr;
@@ -60,9 +72,7 @@ std::string Name(char32_t cp) {
   return Hex(cp);
 }
 
-std::string ListName(char16_t letter) {
-  return letter == kGpuLetter ? "the GPU list" : "the CPU list";
-}
+std::string ListName(char16_t letter) { return letter == kGpuLetter ? "the GPU list" : "the CPU list"; }
 
 std::string Letter(char16_t letter) { return std::string(1, static_cast<char>(letter)); }
 
@@ -74,8 +84,7 @@ std::vector<Cell> ToCells(std::u16string_view row) {
   int column = 1;
   for (std::size_t i = 0; i < row.size(); ++i) {
     char32_t cp = row[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < row.size() && row[i + 1] >= 0xDC00 &&
-        row[i + 1] <= 0xDFFF) {
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < row.size() && row[i + 1] >= 0xDC00 && row[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (row[i + 1] - 0xDC00);
       ++i;
     }
@@ -103,16 +112,14 @@ class RowChecker {
       } else if (WhitespaceName(c.cp) != nullptr) {
         Report(where + Name(c.cp) + "; the space is the only whitespace a row may hold.");
       } else {
-        Report(where + Name(c.cp) +
-               ", which is neither printable ASCII nor a CJK ideograph.");
+        Report(where + Name(c.cp) + ", which is neither printable ASCII nor a CJK ideograph.");
       }
     }
   }
 
   void CheckNumberField(const std::vector<Cell>& f) {
     if (f.empty()) {
-      Report("the number field is empty; it must hold the list letter " + Letter(letter_) +
-             " and the rank number.");
+      Report("the number field is empty; it must hold the list letter " + Letter(letter_) + " and the rank number.");
       return;
     }
     std::size_t i = 0;
@@ -120,8 +127,8 @@ class RowChecker {
     if (has_letter) {
       i = 1;
     } else {
-      Report("the number field starts with " + Name(f[0].cp) + ", not with the list letter " +
-             Letter(letter_) + " of " + ListName(letter_) + ".");
+      Report("the number field starts with " + Name(f[0].cp) + ", not with the list letter " + Letter(letter_) +
+             " of " + ListName(letter_) + ".");
       // Without its letter the field may still carry a readable rank.
       if (!IsDigit(f[0].cp) && f[0].cp != u' ') i = 1;
     }
@@ -138,8 +145,8 @@ class RowChecker {
     }
     if (i < f.size()) {
       if (f[i].cp == u'|') return;  // reported with the bars
-      Report("display column " + std::to_string(f[i].column) + " of the number field holds " +
-             Name(f[i].cp) + "; after the list letter come only the rank number and fill spaces.");
+      Report("display column " + std::to_string(f[i].column) + " of the number field holds " + Name(f[i].cp) +
+             "; after the list letter come only the rank number and fill spaces.");
       return;
     }
     if (digits.empty()) {
@@ -152,8 +159,8 @@ class RowChecker {
     }
     const std::string expected = std::to_string(line_);
     if (digits != expected) {
-      Report("the rank number is " + digits + ", but line " + expected + " must hold rank " +
-             expected + ": ranks run 1, 2, 3, ... down the list without gaps or repeats.");
+      Report("the rank number is " + digits + ", but line " + expected + " must hold rank " + expected +
+             ": ranks run 1, 2, 3, ... down the list without gaps or repeats.");
     }
   }
 
@@ -184,8 +191,8 @@ class RowChecker {
     for (std::size_t i = begin; i < end; ++i) {
       if (!IsDigit(f[i].cp)) {
         if (f[i].cp == u'|') return -1;  // reported with the bars
-        Report("display column " + std::to_string(f[i].column) + " of the score field holds " +
-               Name(f[i].cp) + "; a score is digits only.");
+        Report("display column " + std::to_string(f[i].column) + " of the score field holds " + Name(f[i].cp) +
+               "; a score is digits only.");
         return -1;
       }
       digits += static_cast<char>(f[i].cp);
@@ -224,16 +231,13 @@ int Width(const std::vector<Cell>& cells) {
 
 std::string Problem::ToString() const { return file + ":" + std::to_string(line) + ": " + what; }
 
-bool IsCjkIdeograph(char32_t c) {
-  return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF);
-}
+bool IsCjkIdeograph(char32_t c) { return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF); }
 
 std::size_t DisplayWidth(std::u16string_view text) {
   std::size_t width = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t u = text[i];
-    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
       ++i;  // a supplementary code point: never a CJK ideograph of the two blocks
       ++width;
     } else {
@@ -258,8 +262,8 @@ bool DecodeUtf8(std::string_view bytes, std::u16string& out, std::size_t& error_
   return true;
 }
 
-void CheckRow(std::u16string_view row, char16_t list_letter, const std::string& file, int line,
-              long& previous_score, std::vector<Problem>& problems) {
+void CheckRow(std::u16string_view row, char16_t list_letter, const std::string& file, int line, long& previous_score,
+              std::vector<Problem>& problems) {
   RowChecker check(list_letter, file, line, problems);
   const long before = previous_score;
   previous_score = -1;
@@ -290,8 +294,7 @@ void CheckRow(std::u16string_view row, char16_t list_letter, const std::string& 
     for (std::size_t b : bars) {
       const int col = cells[b].column;
       if (col != 1 && col != 7 && col != 48 && col != 54) {
-        check.Report("display column " + std::to_string(col) + " holds a bar; " + kWhereBars +
-                     ".");
+        check.Report("display column " + std::to_string(col) + " holds a bar; " + kWhereBars + ".");
       }
     }
   };
@@ -317,9 +320,8 @@ void CheckRow(std::u16string_view row, char16_t list_letter, const std::string& 
     for (std::size_t k = 0; k < 3; ++k) {
       const int w = Width(Slice(cells, frame[k] + 1, frame[k + 1]));
       if (w != kColumns[k]) {
-        check.Report("the " + std::string(kField[k]) + " is " + std::to_string(w) +
-                     " display columns wide, not " + std::to_string(kColumns[k]) +
-                     ", so its closing bar is out of place; " + kWhereBars + ".");
+        check.Report("the " + std::string(kField[k]) + " is " + std::to_string(w) + " display columns wide, not " +
+                     std::to_string(kColumns[k]) + ", so its closing bar is out of place; " + kWhereBars + ".");
       }
     }
   } else {
@@ -328,8 +330,7 @@ void CheckRow(std::u16string_view row, char16_t list_letter, const std::string& 
       bool has = false;
       for (std::size_t b : bars) has = has || cells[b].column == col;
       if (!has) {
-        check.Report("display column " + std::to_string(col) + " does not hold a bar; " +
-                     kWhereBars + ".");
+        check.Report("display column " + std::to_string(col) + " does not hold a bar; " + kWhereBars + ".");
       }
     }
     report_stray_bars();
@@ -340,8 +341,7 @@ void CheckRow(std::u16string_view row, char16_t list_letter, const std::string& 
   check.CheckDescription(Slice(cells, frame[1] + 1, frame[2]));
   const long score = check.CheckScore(Slice(cells, frame[2] + 1, frame[3]));
   if (score > 0 && before > 0 && score > before) {
-    check.Report("the score " + std::to_string(score) + " is higher than the score " +
-                 std::to_string(before) +
+    check.Report("the score " + std::to_string(score) + " is higher than the score " + std::to_string(before) +
                  " of the row before; scores never increase down a list.");
   }
   previous_score = score;
@@ -369,8 +369,7 @@ ListResult CheckList(std::string_view bytes, char16_t list_letter, const std::st
       text.remove_prefix(3);
     }
     if (!text.empty() && text.back() == '\r') {
-      result.problems.push_back(
-          {file, line, "the line ends with CR LF; list files use LF line ends alone."});
+      result.problems.push_back({file, line, "the line ends with CR LF; list files use LF line ends alone."});
       text.remove_suffix(1);
     }
     std::u16string row;
@@ -379,8 +378,8 @@ ListResult CheckList(std::string_view bytes, char16_t list_letter, const std::st
       char buf[8];
       (void)std::snprintf(buf, sizeof buf, "0x%02X", static_cast<unsigned char>(text[bad]));
       result.problems.push_back({file, line,
-                                 "the line is not valid UTF-8: byte " + std::to_string(bad + 1) +
-                                     " (" + buf + ") does not start a valid sequence."});
+                                 "the line is not valid UTF-8: byte " + std::to_string(bad + 1) + " (" + buf +
+                                     ") does not start a valid sequence."});
       result.rows.emplace_back();
       previous_score = -1;
       continue;
@@ -397,24 +396,20 @@ std::vector<Problem> TableResult::AllProblems() const {
   return all;
 }
 
-TableResult CheckTable(std::string_view cpu_bytes, const std::string& cpu_file,
-                       std::string_view gpu_bytes, const std::string& gpu_file) {
-  TableResult result{CheckList(cpu_bytes, kCpuLetter, cpu_file),
-                     CheckList(gpu_bytes, kGpuLetter, gpu_file)};
+TableResult CheckTable(std::string_view cpu_bytes, const std::string& cpu_file, std::string_view gpu_bytes,
+                       const std::string& gpu_file) {
+  TableResult result{CheckList(cpu_bytes, kCpuLetter, cpu_file), CheckList(gpu_bytes, kGpuLetter, gpu_file)};
   const std::size_t cpu_rows = result.cpu.rows.size();
   const std::size_t gpu_rows = result.gpu.rows.size();
-  const std::string limit =
-      "; the two lists together hold at most " + std::to_string(kMaxTotalRows) + " rows.";
+  const std::string limit = "; the two lists together hold at most " + std::to_string(kMaxTotalRows) + " rows.";
   const auto max_rows = static_cast<std::size_t>(kMaxTotalRows);
   if (cpu_rows > max_rows) {
-    result.cpu.problems.push_back({cpu_file, kMaxTotalRows + 1,
-                                   "the CPU list alone holds " + std::to_string(cpu_rows) +
-                                       " rows" + limit});
+    result.cpu.problems.push_back(
+        {cpu_file, kMaxTotalRows + 1, "the CPU list alone holds " + std::to_string(cpu_rows) + " rows" + limit});
   } else if (cpu_rows + gpu_rows > max_rows) {
-    result.gpu.problems.push_back(
-        {gpu_file, static_cast<int>(max_rows - cpu_rows + 1),
-         "this row makes " + std::to_string(kMaxTotalRows + 1) + " rows with the " +
-             std::to_string(cpu_rows) + " of the CPU list" + limit});
+    result.gpu.problems.push_back({gpu_file, static_cast<int>(max_rows - cpu_rows + 1),
+                                   "this row makes " + std::to_string(kMaxTotalRows + 1) + " rows with the " +
+                                       std::to_string(cpu_rows) + " of the CPU list" + limit});
   }
   return result;
 }

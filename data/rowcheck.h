@@ -74,8 +74,8 @@ bool DecodeUtf8(std::string_view bytes, std::u16string& out, std::size_t& error_
 // row before, or -1 when there is none or it could not be read; on return it
 // holds this row's score, or -1 if it could not be read. Appends any
 // violations to `problems`.
-void CheckRow(std::u16string_view row, char16_t list_letter, const std::string& file, int line,
-              long& previous_score, std::vector<Problem>& problems);
+void CheckRow(std::u16string_view row, char16_t list_letter, const std::string& file, int line, long& previous_score,
+              std::vector<Problem>& problems);
 
 // Decodes and checks the whole content of one list file, `file` naming it
 // in the messages. `list_letter` is kCpuLetter or kGpuLetter.
@@ -90,7 +90,7 @@ struct TableResult {
   // All problems, CPU file first.
   std::vector<Problem> AllProblems() const;
 };
-TableResult CheckTable(std::string_view cpu_bytes, const std::string& cpu_file,
-                       std::string_view gpu_bytes, const std::string& gpu_file);
+TableResult CheckTable(std::string_view cpu_bytes, const std::string& cpu_file, std::string_view gpu_bytes,
+                       const std::string& gpu_file);
 
 }  // namespace tianti::rowcheck

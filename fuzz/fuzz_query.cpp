@@ -103,17 +103,15 @@ Run g_run;
   static const char* const kPathNames[3] = {"portable", "SSE2", "AVX2"};
   std::fprintf(stderr, "fuzz_query: %s\n", what.c_str());
   std::fprintf(stderr, "  scan filter: %s\n", kPathNames[static_cast<int>(g_run.path)]);
-  std::fprintf(stderr, "  before: option %d selected, ResultCount %d, results box %s\n",
-               g_run.before + 1, g_run.old_count, Show(g_run.old_box).c_str());
+  std::fprintf(stderr, "  before: option %d selected, ResultCount %d, results box %s\n", g_run.before + 1,
+               g_run.old_count, Show(g_run.old_box).c_str());
   if (g_run.by_query) {
     std::fprintf(stderr, "  action: Query\n");
   } else {
     std::fprintf(stderr, "  action: click on option %d\n", g_run.clicked + 1);
   }
-  for (int i = 0; i < 5; ++i)
-    std::fprintf(stderr, "  %s %s\n", kBoxNames[i], Show(g_run.raw[i]).c_str());
-  std::fprintf(stderr, "  reference: rule %c, %zu matches (31 means more than 30)\n", g_run.rule,
-               g_run.matches);
+  for (int i = 0; i < 5; ++i) std::fprintf(stderr, "  %s %s\n", kBoxNames[i], Show(g_run.raw[i]).c_str());
+  std::fprintf(stderr, "  reference: rule %c, %zu matches (31 means more than 30)\n", g_run.rule, g_run.matches);
   std::abort();
 }
 
@@ -222,8 +220,8 @@ struct World {
     CheckEq(form.QueryEnabled, u"1", "QueryEnabled after start-up");
     for (int s = 0; s < kSlots; ++s) {
       if (form.RankRows[s] != rows[s]) {
-        Fail("RankRows slot " + std::to_string(s) + " differs from the list files:\n  " +
-             Show(form.RankRows[s]) + "\n  " + Show(rows[s]));
+        Fail("RankRows slot " + std::to_string(s) + " differs from the list files:\n  " + Show(form.RankRows[s]) +
+             "\n  " + Show(rows[s]));
       }
     }
     devices = ui.Text(Ctl::Text9);
@@ -309,8 +307,7 @@ struct Wanted {
 // Whether the upper-cased row at `slot` contains the term. A row without
 // every code unit of the term is passed over without a search.
 bool Contains(const World& w, int slot, const Wanted& t) {
-  return t.possible && (t.units & ~w.units[slot]).none() &&
-         w.upper[slot].find(t.text) != std::u16string::npos;
+  return t.possible && (t.units & ~w.units[slot]).none() && w.upper[slot].find(t.text) != std::u16string::npos;
 }
 
 struct Expected {
@@ -385,8 +382,8 @@ void CheckTable(std::u16string_view got, std::u16string_view want, const char* w
     const std::size_t end = text.find(u'\n', start);
     return text.substr(start, end == std::u16string_view::npos ? end : end + 1 - start);
   };
-  Fail(std::string(what) + ", line " + std::to_string(line) +
-       " differs\n  got:  " + Show(line_at(got)) + "\n  want: " + Show(line_at(want)));
+  Fail(std::string(what) + ", line " + std::to_string(line) + " differs\n  got:  " + Show(line_at(got)) +
+       "\n  want: " + Show(line_at(want)));
 }
 
 // The table of the first n matches, without and with its closing border.
@@ -415,11 +412,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int clicked = OptionIndex((mode >> 2) & 3);
   const bool by_query = (mode & 0x10) != 0;
   const std::u16string old_box(mode & 0x20 ? kOldTable : u"");
-  static const ScanPath kPaths[4] = {ScanPath::kAvx2, ScanPath::kSse2, ScanPath::kPortable,
-                                     ScanPath::kAvx2};
-  const ScanPath path = (mode >> 6) == 0 || !tianti::query::ScanPathAvailable(kPaths[mode >> 6])
-                            ? w.best_path
-                            : kPaths[mode >> 6];
+  static const ScanPath kPaths[4] = {ScanPath::kAvx2, ScanPath::kSse2, ScanPath::kPortable, ScanPath::kAvx2};
+  const ScanPath path = (mode >> 6) == 0 || !tianti::query::ScanPathAvailable(kPaths[mode >> 6]) ? w.best_path
+                                                                                                 : kPaths[mode >> 6];
   Check(tianti::query::UseScanPath(path), "the scan filter cannot be chosen");
   const auto old_count = static_cast<std::int16_t>(in.Byte() % 31);
   std::u16string raw[5];
@@ -491,8 +486,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(messages[0].style == kWarningStyle, "missing main term: message style");
     Check(w.pointer_in_box == Pointer::Default, "missing main term: hourglass during the warning");
     CheckEq(w.text8_in_box, old_box, "missing main term: the box changed before the warning");
-    for (Ctl box : {Ctl::Text1, Ctl::Text2, Ctl::Text3, Ctl::Text4, Ctl::Text5, Ctl::Text6,
-                    Ctl::Text7, Ctl::Text8}) {
+    for (Ctl box : {Ctl::Text1, Ctl::Text2, Ctl::Text3, Ctl::Text4, Ctl::Text5, Ctl::Text6, Ctl::Text7, Ctl::Text8}) {
       CheckEq(ui.Text(box), u"", "missing main term: a box is not emptied");
     }
     Check(form.ResultCount == 0, "missing main term: ResultCount is not 0");
@@ -511,8 +505,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   g_run.matches = e.slots.size();
 
   CheckTable(ui.Text(Ctl::Text8), Table(w, e.slots, n, true), "the result table");
-  Check(form.ResultCount == static_cast<std::int16_t>(n),
-        "ResultCount differs from the rows written");
+  Check(form.ResultCount == static_cast<std::int16_t>(n), "ResultCount differs from the rows written");
   if (note) {
     Check(messages.size() == 1, "more than 30 matches: not exactly one message box");
     std::u16string text(kNoteStart);

@@ -45,8 +45,7 @@ std::string Printable(std::string_view bytes) {
 }
 
 [[noreturn]] void Fail(const std::string& what, std::string_view file) {
-  std::fprintf(stderr, "fuzz_rowcheck: %s\n  file: %s\n", what.c_str(),
-               Printable(file.substr(0, 2000)).c_str());
+  std::fprintf(stderr, "fuzz_rowcheck: %s\n  file: %s\n", what.c_str(), Printable(file.substr(0, 2000)).c_str());
   std::abort();
 }
 
@@ -97,8 +96,7 @@ std::vector<std::string_view> Lines(std::string_view bytes) {
 }
 
 // Whether one line is a valid ranking row with rank `rank`; `score` gets its score.
-bool ValidRow(std::string_view line, char letter, std::size_t rank, long& score,
-              std::u16string& text) {
+bool ValidRow(std::string_view line, char letter, std::size_t rank, long& score, std::u16string& text) {
   std::vector<Char> chars;
   if (!DecodeRow(line, chars, text)) return false;
   // The text of display columns first..last, which must start and end on
@@ -169,16 +167,15 @@ bool ValidUtf8Text(const std::string& s) {
   return true;
 }
 
-void CheckProblems(const std::vector<rc::Problem>& problems, const std::string& name,
-                   std::size_t lines, std::string_view bytes) {
+void CheckProblems(const std::vector<rc::Problem>& problems, const std::string& name, std::size_t lines,
+                   std::string_view bytes) {
   for (const rc::Problem& p : problems) {
     const std::string text = p.ToString();
     if (p.file != name) Fail("a problem names the file " + p.file + ": " + text, bytes);
     // An empty file has no line; its problem stands at line 1.
     const std::size_t last = lines == 0 ? 1 : lines;
     if (p.line < 1 || static_cast<std::size_t>(p.line) > last) {
-      Fail("line " + std::to_string(p.line) + " outside 1.." + std::to_string(last) + ": " + text,
-           bytes);
+      Fail("line " + std::to_string(p.line) + " outside 1.." + std::to_string(last) + ": " + text, bytes);
     }
     if (text != name + ":" + std::to_string(p.line) + ": " + p.what) {
       Fail("not \"name:line: text\": " + text, bytes);
@@ -190,14 +187,12 @@ void CheckProblems(const std::vector<rc::Problem>& problems, const std::string& 
 }
 
 // The validator's result for one file against the plain check.
-void CheckList(const rc::ListResult& result, std::string_view bytes, char letter,
-               const std::string& name, bool within_limit) {
+void CheckList(const rc::ListResult& result, std::string_view bytes, char letter, const std::string& name,
+               bool within_limit) {
   const std::size_t lines = Lines(bytes).size();
   CheckProblems(result.problems, name, lines, bytes);
   if (result.rows.size() != lines) {
-    Fail(name + ": " + std::to_string(result.rows.size()) + " rows for " + std::to_string(lines) +
-             " lines",
-         bytes);
+    Fail(name + ": " + std::to_string(result.rows.size()) + " rows for " + std::to_string(lines) + " lines", bytes);
   }
   std::vector<std::u16string> rows;
   const bool valid = ValidList(bytes, letter, rows) && within_limit;
@@ -231,14 +226,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::size_t split = content.find("\xFF\xFF");
   const std::string_view cpu = content.substr(0, split);
-  const std::string_view gpu =
-      split == std::string_view::npos ? std::string_view() : content.substr(split + 2);
+  const std::string_view gpu = split == std::string_view::npos ? std::string_view() : content.substr(split + 2);
   const rc::TableResult table = rc::CheckTable(cpu, cpu_name, gpu, gpu_name);
   const std::size_t cpu_lines = Lines(cpu).size();
   const std::size_t gpu_lines = Lines(gpu).size();
   CheckList(table.cpu, cpu, 'C', cpu_name, cpu_lines <= kMaxTotalRows);
-  CheckList(table.gpu, gpu, 'G', gpu_name,
-            cpu_lines > kMaxTotalRows || cpu_lines + gpu_lines <= kMaxTotalRows);
+  CheckList(table.gpu, gpu, 'G', gpu_name, cpu_lines > kMaxTotalRows || cpu_lines + gpu_lines <= kMaxTotalRows);
   if (table.ok() != (table.cpu.problems.empty() && table.gpu.problems.empty())) {
     Fail("ok() disagrees with the problems", content);
   }
@@ -247,8 +240,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<rc::Problem> reported = table.AllProblems();
   if (reported.size() != all.size()) Fail("AllProblems loses problems", content);
   for (std::size_t i = 0; i < all.size(); ++i) {
-    if (reported[i].ToString() != all[i].ToString())
-      Fail("AllProblems: not CPU file first", content);
+    if (reported[i].ToString() != all[i].ToString()) Fail("AllProblems: not CPU file first", content);
   }
   return 0;
 }

@@ -14,9 +14,7 @@ namespace {
 
 // A row is in scope when its list letter, the second character, is not the
 // excluded one. A row too short to have a letter has none to exclude.
-bool InScope(std::u16string_view row, char16_t excluded) {
-  return row.size() < 2 || row[1] != excluded;
-}
+bool InScope(std::u16string_view row, char16_t excluded) { return row.size() < 2 || row[1] != excluded; }
 
 // A run of slots that hold consecutive rows of one compiled list, the way
 // LoadCpuList and LoadGpuList store them. Such rows lie back to back in the
@@ -75,9 +73,12 @@ Rule ChooseRule(const Terms& t) {
 
 char16_t ExcludedLetter(Scope scope) {
   switch (scope) {
-    case Scope::kCpu: return u'G';
-    case Scope::kGpu: return u'C';
-    case Scope::kAll: break;
+    case Scope::kCpu:
+      return u'G';
+    case Scope::kGpu:
+      return u'C';
+    case Scope::kAll:
+      break;
   }
   return u'A';
 }
@@ -130,8 +131,7 @@ Answer Search(const RankRowArray& rows, Scope scope, const Terms& terms) {
     const CompiledRun run = CompiledRunAt(slots, slot);
     if (run.rows == 0) {
       const std::u16string_view row = slots[slot];
-      if (InScope(row, excluded) && (both ? main.FoundIn(row) && also.FoundIn(row) : any.FoundIn(row)) &&
-          !take(slot)) {
+      if (InScope(row, excluded) && (both ? main.FoundIn(row) && also.FoundIn(row) : any.FoundIn(row)) && !take(slot)) {
         return answer;
       }
       ++slot;

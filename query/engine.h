@@ -28,11 +28,11 @@ std::u16string NormalizeTerm(std::u16string_view box_text);
 // whose terms are given applies: a given AND term outweighs every OR term,
 // and OR terms count from OR 1 on without a gap.
 enum class Rule : char16_t {
-  kMain = u'a',           // AND and OR 1 empty: rows with the main term
-  kMainAndAlso = u'b',    // AND given: rows with the main term and the AND term
-  kMainOrOne = u'c',      // OR 1 given, OR 2 empty: the main term or OR 1
-  kMainOrTwo = u'd',      // OR 1 and 2 given, OR 3 empty: the main term, OR 1 or OR 2
-  kMainOrThree = u'e',    // OR 1 to 3 given: the main term or any OR term
+  kMain = u'a',         // AND and OR 1 empty: rows with the main term
+  kMainAndAlso = u'b',  // AND given: rows with the main term and the AND term
+  kMainOrOne = u'c',    // OR 1 given, OR 2 empty: the main term or OR 1
+  kMainOrTwo = u'd',    // OR 1 and 2 given, OR 3 empty: the main term, OR 1 or OR 2
+  kMainOrThree = u'e',  // OR 1 to 3 given: the main term or any OR term
 };
 Rule ChooseRule(const Terms& terms);
 inline char16_t Letter(Rule rule) { return static_cast<char16_t>(rule); }

@@ -29,7 +29,7 @@ struct Word {
 };
 
 struct Reading {
-  std::string text;  // the words' characters
+  std::string text;     // the words' characters
   std::string lowered;  // the text read, in lower case
   Word words[kMaxWords];
   std::size_t count = 0;
@@ -78,17 +78,16 @@ bool IsOrdinal(std::string_view w) {
 
 // The count before "-Core": "16", "quad", "eight".
 bool IsCoreCount(std::string_view w) {
-  static constexpr std::string_view kCounts[] = {"single", "dual", "triple", "quad", "six",
-                                                 "hexa", "eight", "octa", "ten", "twelve",
-                                                 "sixteen"};
+  static constexpr std::string_view kCounts[] = {"single", "dual", "triple", "quad",   "six",    "hexa",
+                                                 "eight",  "octa", "ten",    "twelve", "sixteen"};
   return AllDigits(w) || std::find(std::begin(kCounts), std::end(kCounts), w) != std::end(kCounts);
 }
 
 // "4c+8g", the core groups after "Compute Cores".
 bool IsCoreGroup(std::string_view w) {
   const std::size_t c = w.find("c+");
-  return c != std::string_view::npos && c + 3 < w.size() + 1 && AllDigits(w.substr(0, c)) &&
-         w.back() == 'g' && AllDigits(w.substr(c + 2, w.size() - c - 3));
+  return c != std::string_view::npos && c + 3 < w.size() + 1 && AllDigits(w.substr(0, c)) && w.back() == 'g' &&
+         AllDigits(w.substr(c + 2, w.size() - c - 3));
 }
 
 std::uint8_t MakerOf(std::string_view w) {
@@ -105,8 +104,19 @@ bool IsRadeonClass(std::string_view w) { return w.size() > 1 && w[0] == 'r' && A
 // a number, or an ordinal; not a model number such as "7950x".
 bool MaybeSpecial(std::string_view w) {
   switch (w[0]) {
-    case 'a': case 'c': case 'i': case 'n': case 'p': case 's': case 'w':  // the words
-    case 'd': case 'e': case 'h': case 'o': case 'q': case 't':            // the counts
+    case 'a':
+    case 'c':
+    case 'i':
+    case 'n':
+    case 'p':
+    case 's':
+    case 'w':  // the words
+    case 'd':
+    case 'e':
+    case 'h':
+    case 'o':
+    case 'q':
+    case 't':  // the counts
       return true;
     default:
       return IsDigit(w[0]);  // numbers, counts, ordinals
@@ -114,8 +124,7 @@ bool MaybeSpecial(std::string_view w) {
 }
 
 bool IsWordChar(char c) {
-  return IsAlnum(c) || c == '.' || c == '+' || c == '_' || c == '#' ||
-         static_cast<unsigned char>(c) >= 0x80;
+  return IsAlnum(c) || c == '.' || c == '+' || c == '_' || c == '#' || static_cast<unsigned char>(c) >= 0x80;
 }
 
 // The text in lower case into `out`, with the row conventions undone and the
@@ -132,8 +141,8 @@ void Lower(std::u16string_view text, bool row_description, std::string& out) {
       std::size_t close = 0;
       if (i + 2 < text.size() && (text[i + 1] | 0x20) == u'r' && text[i + 2] == u')') {
         close = i + 2;
-      } else if (i + 3 < text.size() && (text[i + 1] | 0x20) == u't' &&
-                 (text[i + 2] | 0x20) == u'm' && text[i + 3] == u')') {
+      } else if (i + 3 < text.size() && (text[i + 1] | 0x20) == u't' && (text[i + 2] | 0x20) == u'm' &&
+                 text[i + 3] == u')') {
         close = i + 3;
       }
       if (close != 0) {
@@ -328,7 +337,7 @@ struct Fit {
   int unused_plain = 0;  // of those, the ones other than "graphics"
   int matched = 0;       // whole words in both; a cut word does not count
   int matched_models = 0;
-  int dropped = 0;        // the row's dropped words
+  int dropped = 0;  // the row's dropped words
   bool other_maker = false;
 
   // Smaller is better.
@@ -370,8 +379,7 @@ Fit FitRow(const Reading& row, bool may_be_cut, const Name& name) {
     while (j < words.count && (used[j] || words.words[j].text != rw.text)) ++j;
     if (j == words.count && tail) {
       j = 0;
-      while (j < words.count &&
-             (used[j] || words.words[j].text.compare(0, rw.text.size(), rw.text) != 0)) {
+      while (j < words.count && (used[j] || words.words[j].text.compare(0, rw.text.size(), rw.text) != 0)) {
         ++j;
       }
     }
@@ -440,8 +448,7 @@ std::u16string UpperWord(std::string_view word) {
 
 // Marks in `wanted` the rows of `list` whose text contains one of `terms`,
 // four terms a pass.
-void MarkRowsWith(const data::RowList& list, const std::vector<std::u16string>& terms,
-                  std::vector<char>& wanted) {
+void MarkRowsWith(const data::RowList& list, const std::vector<std::u16string>& terms, std::vector<char>& wanted) {
   const RowBlock block{list.text, list.folded, list.start, list.count, list.longest};
   for (std::size_t first = 0; first < terms.size(); first += RowFinder::kMaxTerms) {
     std::vector<Term> pass;
@@ -482,8 +489,8 @@ Resolution Resolve(std::u16string_view text, Scope scope) {
     if (w.kind == Kind::kModel) {
       name.has_models = true;
       (w.text.size() >= 3 ? long_terms : model_terms).push_back(UpperWord(w.text));
-    } else if (word_terms.empty() && w.kind == Kind::kWord && w.text != "mobility" &&
-               w.text != "dual" && w.text != "+") {
+    } else if (word_terms.empty() && w.kind == Kind::kWord && w.text != "mobility" && w.text != "dual" &&
+               w.text != "+") {
       // Not 移动版 or 双卡, which the row does not hold as such; "graphics",
       // which a row need not have, only when there is no other word.
       if (w.text == "graphics") {
@@ -494,8 +501,9 @@ Resolution Resolve(std::u16string_view text, Scope scope) {
     }
   }
   if (word_terms.empty()) word_terms = std::move(graphics);
-  const std::vector<std::u16string>& terms =
-      !long_terms.empty() ? long_terms : !model_terms.empty() ? model_terms : word_terms;
+  const std::vector<std::u16string>& terms = !long_terms.empty()    ? long_terms
+                                             : !model_terms.empty() ? model_terms
+                                                                    : word_terms;
 
   const bool cpu = scope != Scope::kGpu;
   const bool gpu = scope != Scope::kCpu && !(scope == Scope::kAll && reading.processor_marks);
@@ -532,8 +540,8 @@ Resolution Resolve(std::u16string_view text, Scope scope) {
   }
 
   const std::size_t shown = std::min<std::size_t>(candidates.size(), kMaxCandidates);
-  std::partial_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(shown),
-                    candidates.end(), BetterCandidate);
+  std::partial_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(shown), candidates.end(),
+                    BetterCandidate);
   for (std::size_t i = 0; i < shown; ++i) result.candidates.push_back(candidates[i].row);
   return result;
 }

@@ -35,14 +35,12 @@ namespace tianti::query {
 // One row of a ranking list, taken apart. The description refers to the row
 // text compiled into the program.
 struct ListRow {
-  char16_t list = 0;                 // u'C' or u'G'
-  int rank = 0;                      // 1 for the list's highest score
-  std::u16string_view description;   // without its fill spaces
+  char16_t list = 0;                // u'C' or u'G'
+  int rank = 0;                     // 1 for the list's highest score
+  std::u16string_view description;  // without its fill spaces
   int score = 0;
 
-  bool operator==(const ListRow& other) const {
-    return list == other.list && rank == other.rank;
-  }
+  bool operator==(const ListRow& other) const { return list == other.list && rank == other.rank; }
 };
 
 inline constexpr int kMaxCandidates = 5;

@@ -40,9 +40,7 @@ namespace {
 using Plan = RowFinder::Plan;
 
 // The upper case of a row character (see the header).
-constexpr char16_t RowUpper(char16_t c) {
-  return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c;
-}
+constexpr char16_t RowUpper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c; }
 
 // The index of the lowest set bit of a non-zero mask.
 [[maybe_unused]] unsigned LowestBit(std::uint32_t mask) {
@@ -109,10 +107,8 @@ struct Screen {
     TIANTI_VECTOR_LOOP
     for (std::size_t i = 0; i < N; ++i) {
       hit = static_cast<unsigned char>(
-          hit | ((a0[i] == byte[0][0]) & (a1[i] == byte[0][1])) |
-          ((b0[i] == byte[1][0]) & (b1[i] == byte[1][1])) |
-          ((c0[i] == byte[2][0]) & (c1[i] == byte[2][1])) |
-          ((d0[i] == byte[3][0]) & (d1[i] == byte[3][1])));
+          hit | ((a0[i] == byte[0][0]) & (a1[i] == byte[0][1])) | ((b0[i] == byte[1][0]) & (b1[i] == byte[1][1])) |
+          ((c0[i] == byte[2][0]) & (c1[i] == byte[2][1])) | ((d0[i] == byte[3][0]) & (d1[i] == byte[3][1])));
     }
     return hit != 0;
   }
@@ -123,8 +119,8 @@ struct Screen {
 constexpr std::size_t kChunk = 64;
 constexpr std::size_t kPart = 8;
 
-std::size_t NextPortable(const Plan& plan, const unsigned char* folded, std::size_t from,
-                         std::size_t to, unsigned& terms) {
+std::size_t NextPortable(const Plan& plan, const unsigned char* folded, std::size_t from, std::size_t to,
+                         unsigned& terms) {
   const Screen screen(plan);
   std::size_t p = from;
   while (p < to) {
@@ -158,8 +154,7 @@ std::size_t NextPortable(const Plan& plan, const unsigned char* folded, std::siz
 
 // 16 positions at a time: the two screen probes of every term compared, and
 // only where one term has both in place, every probe of every term.
-std::size_t NextSse2(const Plan& plan, const unsigned char* folded, std::size_t from,
-                     std::size_t to, unsigned& terms) {
+std::size_t NextSse2(const Plan& plan, const unsigned char* folded, std::size_t from, std::size_t to, unsigned& terms) {
   __m128i want[RowFinder::kMaxTerms][Plan::kMaxProbes];
   __m128i bit[RowFinder::kMaxTerms];
   std::size_t screen_offset[RowFinder::kMaxTerms][2];
@@ -181,8 +176,8 @@ std::size_t NextSse2(const Plan& plan, const unsigned char* folded, std::size_t 
     for (std::size_t k = 0; k < plan.terms; ++k) {
       const __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + screen_offset[k][0]));
       const __m128i b2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + screen_offset[k][1]));
-      screened = _mm_or_si128(screened, _mm_and_si128(_mm_cmpeq_epi8(b1, screen_want[k][0]),
-                                                      _mm_cmpeq_epi8(b2, screen_want[k][1])));
+      screened = _mm_or_si128(
+          screened, _mm_and_si128(_mm_cmpeq_epi8(b1, screen_want[k][0]), _mm_cmpeq_epi8(b2, screen_want[k][1])));
     }
     if (_mm_movemask_epi8(screened) == 0) continue;
     __m128i probe[Plan::kMaxProbes] = {};
@@ -219,14 +214,11 @@ std::size_t NextSse2(const Plan& plan, const unsigned char* folded, std::size_t 
 // looked up by the high four bits as well, which makes the test exact.
 
 template <std::size_t M>
-TIANTI_TARGET_AVX2 inline __m256i LowTest(const __m256i* low, const unsigned char* const* probe,
-                                          std::size_t p) {
-  __m256i r = _mm256_shuffle_epi8(
-      low[0], _mm256_loadu_si256(reinterpret_cast<const __m256i*>(probe[0] + p)));
+TIANTI_TARGET_AVX2 inline __m256i LowTest(const __m256i* low, const unsigned char* const* probe, std::size_t p) {
+  __m256i r = _mm256_shuffle_epi8(low[0], _mm256_loadu_si256(reinterpret_cast<const __m256i*>(probe[0] + p)));
   for (std::size_t j = 1; j < M; ++j) {
     r = _mm256_and_si256(
-        r, _mm256_shuffle_epi8(
-               low[j], _mm256_loadu_si256(reinterpret_cast<const __m256i*>(probe[j] + p))));
+        r, _mm256_shuffle_epi8(low[j], _mm256_loadu_si256(reinterpret_cast<const __m256i*>(probe[j] + p))));
   }
   return r;
 }
@@ -236,8 +228,8 @@ TIANTI_TARGET_AVX2 inline __m256i LowTest(const __m256i* low, const unsigned cha
 // none. Kept out of line: NextAvx2 calls it only for the few vectors that
 // pass the low test, and its registers stay free for that test.
 template <std::size_t M>
-TIANTI_TARGET_AVX2 TIANTI_NOINLINE int ExactLane(const Plan& plan, const unsigned char* at,
-                                                 std::size_t count, unsigned& terms) {
+TIANTI_TARGET_AVX2 TIANTI_NOINLINE int ExactLane(const Plan& plan, const unsigned char* at, std::size_t count,
+                                                 unsigned& terms) {
   const __m256i nibble = _mm256_set1_epi8(0x0F);
   __m256i r = _mm256_set1_epi8(static_cast<char>(0xFF));
   for (std::size_t j = 0; j < M; ++j) {
@@ -245,14 +237,11 @@ TIANTI_TARGET_AVX2 TIANTI_NOINLINE int ExactLane(const Plan& plan, const unsigne
         _mm_loadu_si128(reinterpret_cast<const __m128i*>(plan.low[j].data())));
     const __m256i high = _mm256_broadcastsi128_si256(
         _mm_loadu_si128(reinterpret_cast<const __m128i*>(plan.high[j].data())));
-    const __m256i bytes =
-        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + plan.offset[j]));
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + plan.offset[j]));
     const __m256i top = _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble);
-    r = _mm256_and_si256(r, _mm256_and_si256(_mm256_shuffle_epi8(low, bytes),
-                                             _mm256_shuffle_epi8(high, top)));
+    r = _mm256_and_si256(r, _mm256_and_si256(_mm256_shuffle_epi8(low, bytes), _mm256_shuffle_epi8(high, top)));
   }
-  std::uint32_t mask = ~static_cast<std::uint32_t>(
-      _mm256_movemask_epi8(_mm256_cmpeq_epi8(r, _mm256_setzero_si256())));
+  std::uint32_t mask = ~static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(r, _mm256_setzero_si256())));
   if (count < 32) mask &= (1u << count) - 1;
   if (mask == 0) return -1;
   const unsigned lane = LowestBit(mask);
@@ -263,13 +252,12 @@ TIANTI_TARGET_AVX2 TIANTI_NOINLINE int ExactLane(const Plan& plan, const unsigne
 }
 
 template <std::size_t M>
-TIANTI_TARGET_AVX2 std::size_t NextAvx2(const Plan& plan, const unsigned char* folded,
-                                        std::size_t from, std::size_t to, unsigned& terms) {
+TIANTI_TARGET_AVX2 std::size_t NextAvx2(const Plan& plan, const unsigned char* folded, std::size_t from, std::size_t to,
+                                        unsigned& terms) {
   __m256i low[M];
   const unsigned char* probe[M];  // probe[j][p] is the byte of probe j for position p
   for (std::size_t j = 0; j < M; ++j) {
-    low[j] = _mm256_broadcastsi128_si256(
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(plan.low[j].data())));
+    low[j] = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(plan.low[j].data())));
     probe[j] = folded + plan.offset[j];
   }
   std::size_t p = from;
@@ -425,9 +413,7 @@ void RowFinder::Replan() {
     }
     // The screen: the pair of probes with the least common bytes, the pair
     // farther apart when that is a tie.
-    auto commonness = [](unsigned char b) {
-      return b == ' ' ? 3 : b == '|' ? 2 : b >= '0' && b <= '9' ? 1 : 0;
-    };
+    auto commonness = [](unsigned char b) { return b == ' ' ? 3 : b == '|' ? 2 : b >= '0' && b <= '9' ? 1 : 0; };
     std::array<std::size_t, 2> best{0, plan_.probes - 1};
     int best_score = 1 << 30;
     for (std::size_t i = 0; i < plan_.probes; ++i) {
@@ -444,17 +430,21 @@ void RowFinder::Replan() {
   }
 }
 
-std::size_t RowFinder::NextCandidate(const unsigned char* folded, std::size_t from,
-                                     std::size_t to, unsigned& terms) const {
+std::size_t RowFinder::NextCandidate(const unsigned char* folded, std::size_t from, std::size_t to,
+                                     unsigned& terms) const {
   if (plan_.terms == 0 || from >= to) return to;
 #if TIANTI_X86_64
   switch (ActivePath()) {
     case ScanPath::kAvx2:
       switch (plan_.probes) {
-        case 1: return NextAvx2<1>(plan_, folded, from, to, terms);
-        case 2: return NextAvx2<2>(plan_, folded, from, to, terms);
-        case 3: return NextAvx2<3>(plan_, folded, from, to, terms);
-        default: return NextAvx2<4>(plan_, folded, from, to, terms);
+        case 1:
+          return NextAvx2<1>(plan_, folded, from, to, terms);
+        case 2:
+          return NextAvx2<2>(plan_, folded, from, to, terms);
+        case 3:
+          return NextAvx2<3>(plan_, folded, from, to, terms);
+        default:
+          return NextAvx2<4>(plan_, folded, from, to, terms);
       }
     case ScanPath::kSse2:
       return NextSse2(plan_, folded, from, to, terms);
@@ -465,8 +455,8 @@ std::size_t RowFinder::NextCandidate(const unsigned char* folded, std::size_t fr
   return NextPortable(plan_, folded, from, to, terms);
 }
 
-std::size_t RowFinder::Verified(const RowBlock& block, std::size_t p, unsigned terms,
-                                std::size_t lower, std::size_t none) const {
+std::size_t RowFinder::Verified(const RowBlock& block, std::size_t p, unsigned terms, std::size_t lower,
+                                std::size_t none) const {
   for (std::size_t k = 0; k < count_; ++k) {
     // A term that would start before `lower` is not looked at.
     if ((terms & (1u << k)) == 0 || p < lower + plan_.anchor[k]) continue;
@@ -494,8 +484,7 @@ int RowFinder::FirstMatch(const RowBlock& block, int first) const {
   for (std::size_t p = lower; (p = NextCandidate(block.folded, p, to, terms)) < to; ++p) {
     const std::size_t s = Verified(block, p, terms, lower, end);
     if (s == end) continue;
-    return static_cast<int>(std::upper_bound(block.start + first, block.start + block.rows + 1, s) -
-                            block.start) - 1;
+    return static_cast<int>(std::upper_bound(block.start + first, block.start + block.rows + 1, s) - block.start) - 1;
   }
   return block.rows;
 }

@@ -131,15 +131,13 @@ class RowFinder {
   // The first position p, from <= p < to, at which the plan reports a term,
   // and those terms as bits 0..3 in `terms`; `to` if there is none. Reads
   // folded[from] up to folded[to - 1 + plan().reach + kScanOverread - 1].
-  std::size_t NextCandidate(const unsigned char* folded, std::size_t from, std::size_t to,
-                            unsigned& terms) const;
+  std::size_t NextCandidate(const unsigned char* folded, std::size_t from, std::size_t to, unsigned& terms) const;
 
  private:
   void Replan();
   // A start s >= lower at which one of `terms`, reported at p, occurs in the
   // block's text; `none` if there is none.
-  std::size_t Verified(const RowBlock& block, std::size_t p, unsigned terms, std::size_t lower,
-                       std::size_t none) const;
+  std::size_t Verified(const RowBlock& block, std::size_t p, unsigned terms, std::size_t lower, std::size_t none) const;
 
   // The terms searched for, in the order given.
   std::array<Term, kMaxTerms> terms_{};

@@ -27,21 +27,28 @@ char16_t UpperCharBuiltin(char16_t c) {
   // Greek.
   if (u >= 0x03B1 && u <= 0x03CB && u != 0x03C2) return static_cast<char16_t>(u - 0x20);
   switch (u) {
-    case 0x03AC: return u'\u0386';
-    case 0x03AD: return u'\u0388';
-    case 0x03AE: return u'\u0389';
-    case 0x03AF: return u'\u038A';
-    case 0x03CC: return u'\u038C';
-    case 0x03CD: return u'\u038E';
-    case 0x03CE: return u'\u038F';
-    default: break;
+    case 0x03AC:
+      return u'\u0386';
+    case 0x03AD:
+      return u'\u0388';
+    case 0x03AE:
+      return u'\u0389';
+    case 0x03AF:
+      return u'\u038A';
+    case 0x03CC:
+      return u'\u038C';
+    case 0x03CD:
+      return u'\u038E';
+    case 0x03CE:
+      return u'\u038F';
+    default:
+      break;
   }
 
   // Cyrillic.
   if (u >= 0x0430 && u <= 0x044F) return static_cast<char16_t>(u - 0x20);
   if (u >= 0x0450 && u <= 0x045F) return static_cast<char16_t>(u - 0x50);
-  if ((u >= 0x0460 && u <= 0x0481) || (u >= 0x048A && u <= 0x04BF) ||
-      (u >= 0x04D0 && u <= 0x052F)) {
+  if ((u >= 0x0460 && u <= 0x0481) || (u >= 0x048A && u <= 0x04BF) || (u >= 0x04D0 && u <= 0x052F)) {
     return (u & 1) ? static_cast<char16_t>(u - 1) : c;
   }
   if (u >= 0x04C1 && u <= 0x04CE) return (u & 1) ? c : static_cast<char16_t>(u - 1);

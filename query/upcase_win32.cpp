@@ -24,10 +24,9 @@ std::u16string UpperCase(std::u16string_view text) {
     // Keep a surrogate pair within one call.
     if (pos + n < text.size() && n > 1 && IsHighSurrogate(text[pos + n - 1])) --n;
     const int count = static_cast<int>(n);
-    const int written =
-        LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE,
-                      reinterpret_cast<LPCWSTR>(text.data() + pos), count,
-                      reinterpret_cast<LPWSTR>(&out[pos]), count, nullptr, nullptr, 0);
+    const int written = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE,
+                                      reinterpret_cast<LPCWSTR>(text.data() + pos), count,
+                                      reinterpret_cast<LPWSTR>(&out[pos]), count, nullptr, nullptr, 0);
     if (written != count) {
       // The system refused the piece or would change its length: keep the
       // result the same length as the input with the built-in mapping.

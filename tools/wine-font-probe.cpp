@@ -114,7 +114,10 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("宋体 %3.1f pt at %d DPI (%d px): face %s, height %ld (ascent %ld, descent %ld, internal %ld),"
                     " M %ld, 中 %ld, grid %s\n",
                     tenths / 10.0, dpi, pixels, Utf8(face).c_str(), tm.tmHeight, tm.tmAscent, tm.tmDescent,
-                    tm.tmInternalLeading, m.cx, cjk.cx, ok ? "yes" : checked ? "no" : "no (not checked)");
+                    tm.tmInternalLeading, m.cx, cjk.cx,
+                    ok        ? "yes"
+                    : checked ? "no"
+                              : "no (not checked)");
       }
       if (checked) grid = grid && ok;
       if (dpi == 96 && tenths == 90 && !DrawsSmoothed(dc, font, L"查询配置")) {

@@ -12,35 +12,58 @@ bool IsOption(Ctl c) { return c == Ctl::Option1 || c == Ctl::Option2 || c == Ctl
 // empty.
 std::u16string_view DesignCaption(Ctl c) {
   switch (c) {
-    case Ctl::Frame1: return u"查询";
-    case Ctl::Label5: return u"主：";
-    case Ctl::Label3: return u"与：";
-    case Ctl::Label4: return u"或：";
-    case Ctl::Command2: return u"查询&S";
-    case Ctl::Command3: return u"重置&R";
-    case Ctl::Option1: return u"ALL";
-    case Ctl::Option2: return u"CPU";
-    case Ctl::Option3: return u"GPU";
-    case Ctl::Command6: return u"本机&CPU型号";
-    case Ctl::Label6: return u"GeekBench";
-    case Ctl::Label7: return u"鲁大师";
-    case Ctl::Label8: return u"太平洋网";
-    case Ctl::Label9: return u"微软";
-    case Ctl::Command7: return u"作者的&NB";
-    case Ctl::Command5: return u"PUB&G配置";
-    case Ctl::Command4: return u"关于&A";
-    case Ctl::Command1: return u"退出&Q";
+    case Ctl::Frame1:
+      return u"查询";
+    case Ctl::Label5:
+      return u"主：";
+    case Ctl::Label3:
+      return u"与：";
+    case Ctl::Label4:
+      return u"或：";
+    case Ctl::Command2:
+      return u"查询&S";
+    case Ctl::Command3:
+      return u"重置&R";
+    case Ctl::Option1:
+      return u"ALL";
+    case Ctl::Option2:
+      return u"CPU";
+    case Ctl::Option3:
+      return u"GPU";
+    case Ctl::Command6:
+      return u"本机&CPU型号";
+    case Ctl::Label6:
+      return u"GeekBench";
+    case Ctl::Label7:
+      return u"鲁大师";
+    case Ctl::Label8:
+      return u"太平洋网";
+    case Ctl::Label9:
+      return u"微软";
+    case Ctl::Command7:
+      return u"作者的&NB";
+    case Ctl::Command5:
+      return u"PUB&G配置";
+    case Ctl::Command4:
+      return u"关于&A";
+    case Ctl::Command1:
+      return u"退出&Q";
     case Ctl::Form2_Command1:
-    case Ctl::Form3_Command1: return u"确定&O";
-    default: return u"";
+    case Ctl::Form3_Command1:
+      return u"确定&O";
+    default:
+      return u"";
   }
 }
 
 std::u16string_view DesignCaption(Win w) {
   switch (w) {
-    case Win::Form1: return u"Form1";
-    case Win::Form2: return u"PUBG配置";
-    case Win::Form3: return u"作者的ThinkPADP53";
+    case Win::Form1:
+      return u"Form1";
+    case Win::Form2:
+      return u"PUBG配置";
+    case Win::Form3:
+      return u"作者的ThinkPADP53";
   }
   return u"";
 }
@@ -67,9 +90,7 @@ void MemoryServices::ResetWindow(Win window) {
 
 std::u16string MemoryServices::Text(Ctl control) const { return text_[Index(control)]; }
 
-void MemoryServices::SetText(Ctl control, std::u16string_view text) {
-  text_[Index(control)] = std::u16string(text);
-}
+void MemoryServices::SetText(Ctl control, std::u16string_view text) { text_[Index(control)] = std::u16string(text); }
 
 std::u16string MemoryServices::ToolTip(Ctl control) const { return tooltip_[Index(control)]; }
 

@@ -20,20 +20,48 @@ inline constexpr int kWinCount = 3;
 // come first, in the order of its layout table; the picture windows' own two
 // controls follow.
 enum class Ctl : int {
-  Picture1, Label1, Frame1, Label5, Text1, Label3, Text2, Command2,
-  Option1, Option2, Option3, Label4, Text5, Text6, Text7, Command3,
-  Text8, Command6, Label2, Text9, Label6, Label7, Label8, Label9,
-  Command7, Command5, Command4, Command1, Text3, Text4,
-  Form2_Picture1, Form2_Command1,
-  Form3_Picture1, Form3_Command1,
+  Picture1,
+  Label1,
+  Frame1,
+  Label5,
+  Text1,
+  Label3,
+  Text2,
+  Command2,
+  Option1,
+  Option2,
+  Option3,
+  Label4,
+  Text5,
+  Text6,
+  Text7,
+  Command3,
+  Text8,
+  Command6,
+  Label2,
+  Text9,
+  Label6,
+  Label7,
+  Label8,
+  Label9,
+  Command7,
+  Command5,
+  Command4,
+  Command1,
+  Text3,
+  Text4,
+  Form2_Picture1,
+  Form2_Command1,
+  Form3_Picture1,
+  Form3_Command1,
 };
 inline constexpr int kForm1ControlCount = 30;
 inline constexpr int kCtlCount = 34;
 
 constexpr Win OwnerOf(Ctl c) {
-  return static_cast<int>(c) < kForm1ControlCount   ? Win::Form1
+  return static_cast<int>(c) < kForm1ControlCount                       ? Win::Form1
          : static_cast<int>(c) <= static_cast<int>(Ctl::Form2_Command1) ? Win::Form2
-                                                    : Win::Form3;
+                                                                        : Win::Form3;
 }
 
 // Mouse pointer of a window, by the designer's MousePointer values: 0 the
@@ -99,8 +127,7 @@ class Services {
   [[noreturn]] virtual void End() = 0;
 
   // A modal message box with one OK button, owned by the main window.
-  virtual void MsgBox(std::u16string_view text, unsigned style,
-                      std::u16string_view title) = 0;
+  virtual void MsgBox(std::u16string_view text, unsigned style, std::u16string_view title) = 0;
 };
 
 }  // namespace tianti::ui

@@ -42,9 +42,17 @@ void CreateBareControls(HWND form, HINSTANCE instance) {
     const wchar_t* cls = L"Button";
     DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, ex_style = 0;
     switch (d.kind) {
-      case ControlKind::kPictureBox: cls = L"Static"; ex_style = WS_EX_CLIENTEDGE; break;
-      case ControlKind::kLabel: cls = L"Static"; style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY; break;
-      case ControlKind::kFrame: style |= BS_GROUPBOX; break;
+      case ControlKind::kPictureBox:
+        cls = L"Static";
+        ex_style = WS_EX_CLIENTEDGE;
+        break;
+      case ControlKind::kLabel:
+        cls = L"Static";
+        style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
+        break;
+      case ControlKind::kFrame:
+        style |= BS_GROUPBOX;
+        break;
       case ControlKind::kTextBox:
         cls = L"Edit";
         style |= WS_TABSTOP | ES_LEFT;
@@ -59,8 +67,12 @@ void CreateBareControls(HWND form, HINSTANCE instance) {
         if (d.flags & tianti::win32::kReadOnly) style |= ES_READONLY;
         break;
       case ControlKind::kButton:
-      case ControlKind::kColourButton: style |= WS_TABSTOP | BS_PUSHBUTTON; break;
-      case ControlKind::kOption: style |= WS_TABSTOP | BS_AUTORADIOBUTTON; break;
+      case ControlKind::kColourButton:
+        style |= WS_TABSTOP | BS_PUSHBUTTON;
+        break;
+      case ControlKind::kOption:
+        style |= WS_TABSTOP | BS_AUTORADIOBUTTON;
+        break;
     }
     const int px = tianti::win32::TwipsToPixels(d.width, dpi), py = tianti::win32::TwipsToPixels(d.height, dpi);
     const RECT r = tianti::win32::ControlRect(tianti::ui::Win::Form1, d, SIZE{px, py}, dpi);

@@ -30,8 +30,8 @@ bool WriteConsoleText(HANDLE console, const std::u16string& text) {
     std::size_t n = std::min(kPiece, text.size() - at);
     if (at + n < text.size() && text[at + n - 1] >= 0xD800 && text[at + n - 1] <= 0xDBFF) --n;
     DWORD written = 0;
-    if (!WriteConsoleW(console, reinterpret_cast<const wchar_t*>(text.data() + at), static_cast<DWORD>(n),
-                       &written, nullptr) ||
+    if (!WriteConsoleW(console, reinterpret_cast<const wchar_t*>(text.data() + at), static_cast<DWORD>(n), &written,
+                       nullptr) ||
         written == 0) {
       return false;
     }

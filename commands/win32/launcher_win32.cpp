@@ -38,8 +38,7 @@ LaunchResult StartMinimized(std::u16string_view command_line, void** process) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWMINIMIZED;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &info)) {
+  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
     return {false, static_cast<std::uint32_t>(GetLastError())};
   }
   CloseHandle(info.hThread);
@@ -51,9 +50,7 @@ LaunchResult StartMinimized(std::u16string_view command_line, void** process) {
   return {true, 0};
 }
 
-LaunchResult Win32Launcher::StartProcess(std::u16string_view command_line) {
-  return StartMinimized(command_line);
-}
+LaunchResult Win32Launcher::StartProcess(std::u16string_view command_line) { return StartMinimized(command_line); }
 
 LaunchResult Win32Launcher::OpenAddress(std::u16string_view address) {
   std::wstring target(address.begin(), address.end());
@@ -62,8 +59,7 @@ LaunchResult Win32Launcher::OpenAddress(std::u16string_view address) {
   INT_PTR code = reinterpret_cast<INT_PTR>(instance);
   if (code > 32) return {true, 0};
   DWORD error = GetLastError();
-  return {false, error != ERROR_SUCCESS ? static_cast<std::uint32_t>(error)
-                                        : static_cast<std::uint32_t>(code)};
+  return {false, error != ERROR_SUCCESS ? static_cast<std::uint32_t>(error) : static_cast<std::uint32_t>(code)};
 }
 
 }  // namespace tianti::commands::win32

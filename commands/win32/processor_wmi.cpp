@@ -27,9 +27,8 @@ ProcessorReport Failed(std::u16string_view step, HRESULT hr) {
 // some WMI implementations) is no proxy and answers E_NOINTERFACE: it needs
 // no blanket.
 HRESULT SetDefaultBlanket(IUnknown* proxy) {
-  HRESULT hr = CoSetProxyBlanket(proxy, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
-                                 RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr,
-                                 EOAC_NONE);
+  HRESULT hr = CoSetProxyBlanket(proxy, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
+                                 RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
   return hr == E_NOINTERFACE ? S_OK : hr;
 }
 
@@ -40,14 +39,12 @@ ProcessorReport WmiProcessorSource::Query() { return QueryWmiNames(L"select * fr
 ProcessorReport QueryWmiNames(const wchar_t* wql) {
   // 1. Bind the namespace.
   ComPtr<IWbemLocator> locator;
-  HRESULT hr = CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
-                                locator.put_void());
+  HRESULT hr = CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator, locator.put_void());
   if (FAILED(hr)) return Failed(kStepBind, hr);
   Bstr path(kMoniker + kSchemeLength);
   if (!path) return Failed(kStepBind, E_OUTOFMEMORY);
   ComPtr<IWbemServices> services;
-  hr = locator->ConnectServer(path.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
-                             services.put());
+  hr = locator->ConnectServer(path.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, services.put());
   if (FAILED(hr)) return Failed(kStepBind, hr);
   hr = SetDefaultBlanket(services.get());
   if (FAILED(hr)) return Failed(kStepBind, hr);
@@ -58,8 +55,7 @@ ProcessorReport QueryWmiNames(const wchar_t* wql) {
   Bstr query(wql);
   if (!language || !query) return Failed(kStepExecQuery, E_OUTOFMEMORY);
   ComPtr<IEnumWbemClassObject> results;
-  hr = services->ExecQuery(language.get(), query.get(), WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
-                           results.put());
+  hr = services->ExecQuery(language.get(), query.get(), WBEM_FLAG_RETURN_IMMEDIATELY, nullptr, results.put());
   if (FAILED(hr)) return Failed(kStepExecQuery, hr);
   hr = SetDefaultBlanket(results.get());
   if (FAILED(hr)) return Failed(kStepExecQuery, hr);

@@ -57,9 +57,8 @@ TEST_F(Form1Commands, ProcessorsInOneInformationBox) {
                              u" AMD EPYC 7742 64-Core Processor "};
   form.Command6_Click();
   ASSERT_EQ(ui.messages().size(), 1u);
-  EXPECT_EQ(ui.messages()[0].text,
-            u"本机CPU名称：\r\nIntel(R) Xeon(R) Gold 6248 CPU @ 2.50GHz\r\n\r\n"
-            u" AMD EPYC 7742 64-Core Processor ");
+  EXPECT_EQ(ui.messages()[0].text, u"本机CPU名称：\r\nIntel(R) Xeon(R) Gold 6248 CPU @ 2.50GHz\r\n\r\n"
+                                   u" AMD EPYC 7742 64-Core Processor ");
   EXPECT_EQ(ui.messages()[0].title, u"系统提示");
   EXPECT_EQ(ui.messages()[0].style, 0x40u);
 }
@@ -76,8 +75,8 @@ TEST_F(Form1Commands, EveryClickQueriesAfresh) {
 }
 
 TEST_F(Form1Commands, FailureShowsOneWarningAndNoPartialList) {
-  const std::u16string_view steps[] = {commands::kStepBind, commands::kStepExecQuery,
-                                       commands::kStepEnumerate, commands::kStepReadName};
+  const std::u16string_view steps[] = {commands::kStepBind, commands::kStepExecQuery, commands::kStepEnumerate,
+                                       commands::kStepReadName};
   for (std::u16string_view step : steps) {
     ui.ClearMessages();
     processors.report = ProcessorReport::Failed(std::u16string(step), 0x80041003u);
@@ -135,8 +134,7 @@ TEST_F(Form1Commands, EachLinkStartsItsConstantCommand) {
 TEST(Links, OnlyThePconlineToolTipDiffersFromWhatItOpens) {
   EXPECT_EQ(commands::kPconlineLink.tooltip, u"https://pconline.com.cn");
   EXPECT_EQ(commands::LaunchAddress(commands::kPconlineLink.command), u"https://www.pconline.com.cn");
-  for (const commands::Link* link :
-       {&commands::kGeekbenchLink, &commands::kLudashiLink, &commands::kMicrosoftLink}) {
+  for (const commands::Link* link : {&commands::kGeekbenchLink, &commands::kLudashiLink, &commands::kMicrosoftLink}) {
     EXPECT_EQ(link->tooltip, commands::LaunchAddress(link->command));
   }
 }

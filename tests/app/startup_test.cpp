@@ -104,11 +104,17 @@ std::u16string_view Description(std::u16string_view row) {
 TEST_F(StartupTest, CommonDevicesText) {
   const std::u16string text = ui.Text(Ctl::Text9);
   const std::vector<std::u16string> lines = Lines(text);
-  const std::vector<std::u16string> want = {
-      u"AMD Ryzen Threadripper 3970X", u"Intel Core i9-10980XE@3.00GHz",
-      u"Intel Xeon Platinum 8168@2.70GHz", u"Intel Pentium Gold G5620@4.00GHz",
-      u"Intel Atom C3958@2.00GHz", u"GeForce RTX 2080 Ti", u"Quadro RTX 6000",
-      u"Radeon RX 5700", u"Intel Iris Pro P580", u"Radeon Vega 3", u"NVS 810"};
+  const std::vector<std::u16string> want = {u"AMD Ryzen Threadripper 3970X",
+                                            u"Intel Core i9-10980XE@3.00GHz",
+                                            u"Intel Xeon Platinum 8168@2.70GHz",
+                                            u"Intel Pentium Gold G5620@4.00GHz",
+                                            u"Intel Atom C3958@2.00GHz",
+                                            u"GeForce RTX 2080 Ti",
+                                            u"Quadro RTX 6000",
+                                            u"Radeon RX 5700",
+                                            u"Intel Iris Pro P580",
+                                            u"Radeon Vega 3",
+                                            u"NVS 810"};
   EXPECT_EQ(lines, want);  // eleven lines, the last one without CR LF after it
   EXPECT_EQ(text.find(u'\n'), text.find(u"\r\n") + 1);
 }
@@ -142,8 +148,7 @@ TEST_F(StartupTest, ReadyState) {
   EXPECT_EQ(form.QueryScope, u"1");
   EXPECT_EQ(form.QueryEnabled, u"1");
   EXPECT_EQ(form.ResultCount, 0);
-  for (Ctl box : {Ctl::Text1, Ctl::Text2, Ctl::Text3, Ctl::Text4, Ctl::Text5, Ctl::Text6,
-                  Ctl::Text7, Ctl::Text8}) {
+  for (Ctl box : {Ctl::Text1, Ctl::Text2, Ctl::Text3, Ctl::Text4, Ctl::Text5, Ctl::Text6, Ctl::Text7, Ctl::Text8}) {
     EXPECT_EQ(ui.Text(box), u"") << static_cast<int>(box);
   }
   EXPECT_EQ(ui.pointer(Win::Form1), ui::Pointer::Default);
@@ -168,7 +173,7 @@ TEST_F(StartupTest, ButtonsReachTheQuery) {
   EXPECT_EQ(ui.messages().size(), 1u);  // the limit note
   ui.Select(Ctl::Option3);              // a scope click runs the query at once
   EXPECT_EQ(form.QueryScope, u"3");
-  EXPECT_EQ(form.ResultCount, 0);       // no GPU row holds "|C1"
+  EXPECT_EQ(form.ResultCount, 0);  // no GPU row holds "|C1"
   form.Click(Ctl::Command3);
   EXPECT_EQ(ui.Text(Ctl::Text1), u"");
   EXPECT_EQ(ui.Text(Ctl::Text8), u"");

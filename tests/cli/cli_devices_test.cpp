@@ -116,11 +116,9 @@ TEST_F(DeviceModes, Table) {
 TEST_F(DeviceModes, Tsv) {
   const Result compare = Run({u"--format", u"tsv", u"--compare", u"RTX 4090", u"RTX 3060", u"nothing"});
   EXPECT_EQ(compare.code, 3);
-  EXPECT_EQ(compare.out, "RTX 4090\tG\t5\tGeForce RTX 4090\t" + std::to_string(Score(u'G', 5)) +
-                             "\t1.000\t\n" + "RTX 3060\tG\t136\tGeForce RTX 3060\t" +
-                             std::to_string(Score(u'G', 136)) + "\t" +
-                             Ratio(1.0 * Score(u'G', 136) / Score(u'G', 5)) + "\t\n" +
-                             "nothing\t\t\t\t\t\t\n");
+  EXPECT_EQ(compare.out, "RTX 4090\tG\t5\tGeForce RTX 4090\t" + std::to_string(Score(u'G', 5)) + "\t1.000\t\n" +
+                             "RTX 3060\tG\t136\tGeForce RTX 3060\t" + std::to_string(Score(u'G', 136)) + "\t" +
+                             Ratio(1.0 * Score(u'G', 136) / Score(u'G', 5)) + "\t\n" + "nothing\t\t\t\t\t\t\n");
 
   const Result near = Run({u"--near", u"--format=tsv", u"--count=1", u"--", u"TITAN V CEO Edition"});
   EXPECT_EQ(near.code, 0);
@@ -133,19 +131,21 @@ TEST_F(DeviceModes, Tsv) {
   const auto devices = Lines(mine.out);
   ASSERT_EQ(devices.size(), 3u);  // the adapters only
   EXPECT_EQ(devices[0], "gpu\tAMD Ryzen 5 5600G with Radeon Graphics\tG\t902\tRyzen 5 5600G with "
-                        "Radeon Graphics\t" + std::to_string(Score(u'G', 902)) + "\t\t");
+                        "Radeon Graphics\t" +
+                            std::to_string(Score(u'G', 902)) + "\t\t");
   EXPECT_NE(devices[1].find("\t\t\t\t\t\tRadeon RX "), std::string::npos) << devices[1];
   EXPECT_NE(devices[1].find("|Radeon RX "), std::string::npos);  // candidates by |
 }
 
 TEST_F(DeviceModes, Json) {
-  const Result compare =
-      Run({u"--compare", u"AMD EPYC", u"NVIDIA GeForce RTX 4090", u"--format", u"json"});
+  const Result compare = Run({u"--compare", u"AMD EPYC", u"NVIDIA GeForce RTX 4090", u"--format", u"json"});
   EXPECT_EQ(compare.code, 3);
   EXPECT_EQ(compare.err, "");
   EXPECT_EQ(compare.out.rfind("{\"devices\":[{\"query\":\"AMD EPYC\",\"kind\":null,\"list\":null,"
                               "\"rank\":null,\"description\":null,\"score\":null,\"relative\":null,"
-                              "\"candidates\":[\"AMD EPYC ", 0), 0u)
+                              "\"candidates\":[\"AMD EPYC ",
+                              0),
+            0u)
       << compare.out;
   // The first device has no row: no relative score for the others.
   EXPECT_NE(compare.out.find("{\"query\":\"NVIDIA GeForce RTX 4090\",\"kind\":null,\"list\":\"G\","
@@ -159,8 +159,7 @@ TEST_F(DeviceModes, Json) {
   EXPECT_EQ(other.code, 0);
   EXPECT_NE(other.out.find("\"relative\":1.000,"), std::string::npos);
   EXPECT_NE(other.out.find("\"list\":\"C\",\"rank\":114,"), std::string::npos);
-  EXPECT_NE(other.out.find("\"relative\":null,\"candidates\":[],\"note\":\"“Ryzen 9 7950X”在CPU榜"),
-            std::string::npos)
+  EXPECT_NE(other.out.find("\"relative\":null,\"candidates\":[],\"note\":\"“Ryzen 9 7950X”在CPU榜"), std::string::npos)
       << other.out;
 
   const Result near = Run({u"--near", u"GeForce RTX 4090", u"--count", u"0", u"--format", u"json"});
@@ -180,8 +179,7 @@ TEST_F(DeviceModes, Json) {
   EXPECT_NE(mine.out.find("{\"query\":\"AMD Ryzen 5 5600G with Radeon Graphics\",\"kind\":\"gpu\","
                           "\"reported\":null,\"list\":\"G\",\"rank\":902,"),
             std::string::npos);
-  EXPECT_NE(mine.out.find("\"kind\":\"gpu\",\"reported\":\"1002:67df Ellesmere [Radeon RX "),
-            std::string::npos);
+  EXPECT_NE(mine.out.find("\"kind\":\"gpu\",\"reported\":\"1002:67df Ellesmere [Radeon RX "), std::string::npos);
   EXPECT_NE(mine.out.find("{\"query\":null,\"kind\":\"cpu\",\"reported\":null,\"list\":null,"),
             std::string::npos);  // the null name
   EXPECT_NE(mine.out.find("{\"query\":\"1234:1111\",\"kind\":\"gpu\",\"reported\":\"1234:1111\","
@@ -195,8 +193,8 @@ TEST_F(DeviceModes, MineReportsAFailedSourceWithStatusOne) {
   adapters.report.adapters = {{u"NVIDIA GeForce RTX 4090", u""}};
   const Result r = Run({u"--mine", u"--format", u"tsv"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.out, "gpu\tNVIDIA GeForce RTX 4090\tG\t5\tGeForce RTX 4090\t" +
-                       std::to_string(Score(u'G', 5)) + "\t\t\n");
+  EXPECT_EQ(r.out,
+            "gpu\tNVIDIA GeForce RTX 4090\tG\t5\tGeForce RTX 4090\t" + std::to_string(Score(u'G', 5)) + "\t\t\n");
   EXPECT_EQ(r.err, "无法读取本机CPU型号：ExecQuery 失败 (HRESULT 0x8004100E)\n");
   adapters.report = {};
   adapters.report.failure = commands::ProcessorFailure{u"ExecQuery", 0x80041010, 0};
@@ -206,18 +204,18 @@ TEST_F(DeviceModes, MineReportsAFailedSourceWithStatusOne) {
 }
 
 TEST_F(DeviceModes, UsageErrorsAndHelp) {
-  for (const std::vector<std::u16string>& args : std::vector<std::vector<std::u16string>>{
-           {u"--compare"},
-           {u"--near", u"a", u"b"},
-           {u"--near", u"a", u"--count", u"x"},
-           {u"--near", u"a", u"--count", u"-1"},
-           {u"--compare", u"a", u"--count", u"3"},
-           {u"--mine", u"a"},
-           {u"--mine", u"--near", u"a"},
-           {u"--compare", u"a", u"--and", u"b"},
-           {u"--compare", u"a", u"--crlf"},
-           {u"--compare", u"a", u"--format", u"xml"},
-           {u"--mine=yes"}}) {
+  for (const std::vector<std::u16string>& args :
+       std::vector<std::vector<std::u16string>>{{u"--compare"},
+                                                {u"--near", u"a", u"b"},
+                                                {u"--near", u"a", u"--count", u"x"},
+                                                {u"--near", u"a", u"--count", u"-1"},
+                                                {u"--compare", u"a", u"--count", u"3"},
+                                                {u"--mine", u"a"},
+                                                {u"--mine", u"--near", u"a"},
+                                                {u"--compare", u"a", u"--and", u"b"},
+                                                {u"--compare", u"a", u"--crlf"},
+                                                {u"--compare", u"a", u"--format", u"xml"},
+                                                {u"--mine=yes"}}) {
     const Result r = Run(args);
     EXPECT_EQ(r.code, 2) << ToUtf8(args.back());
     EXPECT_EQ(r.out, "");
@@ -225,8 +223,8 @@ TEST_F(DeviceModes, UsageErrorsAndHelp) {
   }
   // After "--" a name may be "--mine".
   EXPECT_EQ(Run({u"--compare", u"--", u"--mine"}).code, 3);
-  for (const std::vector<std::u16string>& help : std::vector<std::vector<std::u16string>>{
-           {u"--help"}, {u"-h"}, {u"--mine", u"--help"}}) {
+  for (const std::vector<std::u16string>& help :
+       std::vector<std::vector<std::u16string>>{{u"--help"}, {u"-h"}, {u"--mine", u"--help"}}) {
     const Result r = Run(help);
     EXPECT_EQ(r.code, 0);
     for (const char* option : {"--compare", "--near", "--count", "--mine", "未对应到唯一一行"}) {

@@ -32,8 +32,7 @@ std::string Quote(const std::string& arg) {
 
 Result RunCli(const std::vector<std::string>& args) {
   // One file per process: ctest runs the test cases side by side.
-  const std::string err_file =
-      ::testing::TempDir() + "tianti_cli_err_" + std::to_string(getpid()) + ".txt";
+  const std::string err_file = ::testing::TempDir() + "tianti_cli_err_" + std::to_string(getpid()) + ".txt";
   std::string command = Quote(TIANTI_CLI_PATH);
   for (const auto& a : args) command += " " + Quote(a);
   command += " 2>" + Quote(err_file);
@@ -63,8 +62,7 @@ TEST(CliProcess, RyzenGivesThirtyRowsAndTheNote) {
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(LineCount(r.out), 40);
   EXPECT_EQ(r.out.find('\r'), std::string::npos);
-  EXPECT_NE(r.out.find("|C1   |AMD Ryzen Threadripper 7970X            |99327|\n"),
-            std::string::npos);
+  EXPECT_NE(r.out.find("|C1   |AMD Ryzen Threadripper 7970X            |99327|\n"), std::string::npos);
   EXPECT_EQ(r.err, "系统提示：注:仅显示前30条记录(请缩少范围)a。\n");
 }
 

@@ -30,8 +30,7 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 constexpr char kBorder[] = "+-----+----------------------------------------+-----+";
-constexpr char kNote[] =
-    "系统提示：注:仅显示前30条记录(请缩少范围)a。\n";
+constexpr char kNote[] = "系统提示：注:仅显示前30条记录(请缩少范围)a。\n";
 
 TEST(CliRun, QueryPrintsTheTableWithLfLineEnds) {
   const Result r = RunWith({u"ryzen"});
@@ -48,9 +47,8 @@ TEST(CliRun, QueryPrintsTheTableWithLfLineEnds) {
 TEST(CliRun, CrlfKeepsTheBoxText) {
   const Result r = RunWith({u"--crlf", u"99327"});
   EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.out, std::string(kBorder) + "\r\n" +
-                       "|编号 |硬件描述                                |得分 |\r\n" + kBorder +
-                       "\r\n|C1   |AMD Ryzen Threadripper 7970X            |99327|\r\n");
+  EXPECT_EQ(r.out, std::string(kBorder) + "\r\n" + "|编号 |硬件描述                                |得分 |\r\n" +
+                       kBorder + "\r\n|C1   |AMD Ryzen Threadripper 7970X            |99327|\r\n");
   EXPECT_EQ(r.err, "");
 }
 

@@ -17,28 +17,26 @@ namespace tianti::commands {
 namespace {
 
 // The shape of the list's entries, with real entries of both vendors.
-constexpr char kPciIds[] =
-    "#\tList of PCI ID's\n"
-    "#\n"
-    "1002  Advanced Micro Devices, Inc. [AMD/ATI]\n"
-    "\t67df  Ellesmere [Radeon RX 470/480/570/570X/580/580X/590]\n"
-    "\t\t1002 0b37  Radeon RX 480\n"
-    "\t744c  Navi 31 [Radeon RX 7900 XT/7900 XTX/7900 GRE/7900M]\n"
-    "\t67ff  Baffin [Radeon RX 550 640SP / RX 560/560X]\n"
-    "10de  NVIDIA Corporation\n"
-    "\t2684  AD102 [GeForce RTX 4090]\n"
-    "\t1c82  GP107 [GeForce GTX 1050 Ti]\n"
-    "8086  Intel Corporation\n"
-    "\t5917  UHD Graphics 620\n"
-    "\t2684  Not a display device\n"
-    "C 03  Display controller\n"
-    "\t00  VGA compatible controller\n";
+constexpr char kPciIds[] = "#\tList of PCI ID's\n"
+                           "#\n"
+                           "1002  Advanced Micro Devices, Inc. [AMD/ATI]\n"
+                           "\t67df  Ellesmere [Radeon RX 470/480/570/570X/580/580X/590]\n"
+                           "\t\t1002 0b37  Radeon RX 480\n"
+                           "\t744c  Navi 31 [Radeon RX 7900 XT/7900 XTX/7900 GRE/7900M]\n"
+                           "\t67ff  Baffin [Radeon RX 550 640SP / RX 560/560X]\n"
+                           "10de  NVIDIA Corporation\n"
+                           "\t2684  AD102 [GeForce RTX 4090]\n"
+                           "\t1c82  GP107 [GeForce GTX 1050 Ti]\n"
+                           "8086  Intel Corporation\n"
+                           "\t5917  UHD Graphics 620\n"
+                           "\t2684  Not a display device\n"
+                           "C 03  Display controller\n"
+                           "\t00  VGA compatible controller\n";
 
 TEST(PciIds, FindsTheDeviceUnderItsVendor) {
   EXPECT_EQ(PciIdsDevice(kPciIds, "0x10de", "0x2684"), "AD102 [GeForce RTX 4090]");
   EXPECT_EQ(PciIdsDevice(kPciIds, "8086", "2684"), "Not a display device");
-  EXPECT_EQ(PciIdsDevice(kPciIds, "0x1002", "0x67DF\n"),
-            "Ellesmere [Radeon RX 470/480/570/570X/580/580X/590]");
+  EXPECT_EQ(PciIdsDevice(kPciIds, "0x1002", "0x67DF\n"), "Ellesmere [Radeon RX 470/480/570/570X/580/580X/590]");
   EXPECT_EQ(PciIdsDevice(kPciIds, "1002", "0b37"), "");  // a subsystem, not a device
   EXPECT_EQ(PciIdsDevice(kPciIds, "1234", "1111"), "");
   EXPECT_EQ(PciIdsDevice(kPciIds, "10de", "00"), "");

@@ -23,8 +23,7 @@ TEST(CliCpuOption, PrintsTheLocalProcessorsAndExitsZero) {
 
 TEST(CliCpuOption, TakesNoQueryAndIsInTheHelp) {
   for (const std::vector<std::u16string>& args :
-       {std::vector<std::u16string>{u"--cpu", u"ryzen"}, {u"--cpu", u"--scope", u"gpu"},
-        {u"--cpu=yes"}}) {
+       {std::vector<std::u16string>{u"--cpu", u"ryzen"}, {u"--cpu", u"--scope", u"gpu"}, {u"--cpu=yes"}}) {
     std::ostringstream out, err;
     EXPECT_EQ(cli::Run(args, out, err), 2);
     EXPECT_TRUE(out.str().empty());

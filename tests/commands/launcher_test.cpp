@@ -37,7 +37,7 @@ TEST(FallbackLauncher, AddressOnlyWhenTheCommandCannotStart) {
       {{true, 0}, {true, 0}, u"https://a.example", true, 0, 1},   // no fallback needed
       {{false, 2}, {true, 0}, u"https://a.example", true, 0, 2},  // the browser opens it
       {{false, 2}, {false, 31}, u"https://a.example", false, 31, 2},
-      {{false, 2}, {true, 0}, u"", false, 2, 1},                  // nothing to fall back to
+      {{false, 2}, {true, 0}, u"", false, 2, 1},  // nothing to fall back to
   };
   for (const Case& c : cases) {
     ScriptedLauncher launcher;

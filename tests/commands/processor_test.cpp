@@ -26,8 +26,7 @@ TEST(ProcessorMessage, NullNameLeavesItsLineEmpty) {
 }
 
 TEST(ProcessorMessage, NamesAreShownExactlyAsReported) {
-  EXPECT_EQ(BuildProcessorMessage({u"  amd ryzen 7  ", u"\tX "}),
-            u"本机CPU名称：\r\n  amd ryzen 7  \r\n\tX ");
+  EXPECT_EQ(BuildProcessorMessage({u"  amd ryzen 7  ", u"\tX "}), u"本机CPU名称：\r\n  amd ryzen 7  \r\n\tX ");
 }
 
 TEST(ProcessorMessage, EmptySetIsTheLabelAlone) {
@@ -68,18 +67,15 @@ TEST(Cpuinfo, OneNamePerPhysicalPackageInIdOrder) {
 TEST(Cpuinfo, ValueKeptAsItStands) {
   // Trailing spaces, a colon inside the value, CR LF line ends, no final
   // newline, and UTF-8 text.
-  ProcessorNames names =
-      ParseCpuinfo("processor\t: 0\r\nmodel name\t: Vendor: Chip \xC2\xAE  \r\nphysical id\t: 0");
+  ProcessorNames names = ParseCpuinfo("processor\t: 0\r\nmodel name\t: Vendor: Chip \xC2\xAE  \r\nphysical id\t: 0");
   EXPECT_EQ(names, ProcessorNames{u"Vendor: Chip \u00AE  "});
 }
 
 TEST(Cpuinfo, MissingFieldsAndForeignBlocks) {
   // No "physical id": one package. No "model name": a null name. Blocks
   // that describe no processor (as on some ARM kernels) are ignored.
-  EXPECT_EQ(ParseCpuinfo("processor : 0\nmodel name : A\n\nprocessor : 1\nmodel name : A\n"),
-            ProcessorNames{u"A"});
-  EXPECT_EQ(ParseCpuinfo("processor\t: 0\nBogoMIPS\t: 48.00\n\nHardware\t: Board X\n"),
-            ProcessorNames{std::nullopt});
+  EXPECT_EQ(ParseCpuinfo("processor : 0\nmodel name : A\n\nprocessor : 1\nmodel name : A\n"), ProcessorNames{u"A"});
+  EXPECT_EQ(ParseCpuinfo("processor\t: 0\nBogoMIPS\t: 48.00\n\nHardware\t: Board X\n"), ProcessorNames{std::nullopt});
   EXPECT_EQ(ParseCpuinfo("model name\t:\n"), ProcessorNames{});
   EXPECT_EQ(ParseCpuinfo(""), ProcessorNames{});
   // An empty value is an empty name, not a null one.
@@ -88,16 +84,12 @@ TEST(Cpuinfo, MissingFieldsAndForeignBlocks) {
 
 TEST(Cpuinfo, SourceReadsTheFileOnEveryQuery) {
   std::string path = ::testing::TempDir() + "tianti_cpuinfo_test.txt";
-  {
-    std::ofstream(path) << Block(0, 0, "First");
-  }
+  { std::ofstream(path) << Block(0, 0, "First"); }
   CpuinfoProcessorSource source(path);
   ProcessorReport report = source.Query();
   ASSERT_TRUE(report.ok());
   EXPECT_EQ(report.names, ProcessorNames{u"First"});
-  {
-    std::ofstream(path) << Block(0, 0, "Second") << Block(1, 1, "Third");
-  }
+  { std::ofstream(path) << Block(0, 0, "Second") << Block(1, 1, "Third"); }
   EXPECT_EQ(source.Query().names, (ProcessorNames{u"Second", u"Third"}));
   (void)std::remove(path.c_str());
 

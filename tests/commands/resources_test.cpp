@@ -105,7 +105,7 @@ TEST(ProgramIcon, OneImage48x48With256ColourPalette) {
   EXPECT_EQ(Le32(b, offset + 8), 96u);
   EXPECT_EQ(Le16(b, offset + 12), 1u);
   EXPECT_EQ(Le16(b, offset + 14), 8u);
-  EXPECT_EQ(Le32(b, offset + 16), 0u);  // BI_RGB
+  EXPECT_EQ(Le32(b, offset + 16), 0u);                                    // BI_RGB
   EXPECT_TRUE(Le32(b, offset + 32) == 0 || Le32(b, offset + 32) == 256);  // colours used
   // A picture, not a blank: several palette entries in use, most pixels opaque.
   const std::size_t xor_at = offset + 40 + palette, and_at = xor_at + pixels;

@@ -15,21 +15,28 @@ TEST(Utf8, DecodesWellFormedText) {
 }
 
 TEST(Utf8, EachIllFormedPartBecomesOneReplacement) {
-  EXPECT_EQ(FromUtf8("\x80"), u"\uFFFD");                     // stray continuation
-  EXPECT_EQ(FromUtf8("a\xFF" "b"), u"a\uFFFDb");              // never a UTF-8 byte
-  EXPECT_EQ(FromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD");           // overlong
-  EXPECT_EQ(FromUtf8("\xE0\x80\x80"), u"\uFFFD\uFFFD\uFFFD");  // overlong
-  EXPECT_EQ(FromUtf8("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // encoded surrogate
+  EXPECT_EQ(FromUtf8("\x80"), u"\uFFFD");  // stray continuation
+  EXPECT_EQ(FromUtf8("a\xFF"
+                     "b"),
+            u"a\uFFFDb");                                                // never a UTF-8 byte
+  EXPECT_EQ(FromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD");                      // overlong
+  EXPECT_EQ(FromUtf8("\xE0\x80\x80"), u"\uFFFD\uFFFD\uFFFD");            // overlong
+  EXPECT_EQ(FromUtf8("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");            // encoded surrogate
   EXPECT_EQ(FromUtf8("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");  // above U+10FFFF
-  EXPECT_EQ(FromUtf8("\xE5\x8F"), u"\uFFFD");                 // truncated at the end
-  EXPECT_EQ(FromUtf8("\xE5\x8F" "x"), u"\uFFFDx");            // truncated before ASCII
+  EXPECT_EQ(FromUtf8("\xE5\x8F"), u"\uFFFD");                            // truncated at the end
+  EXPECT_EQ(FromUtf8("\xE5\x8F"
+                     "x"),
+            u"\uFFFDx");  // truncated before ASCII
   EXPECT_EQ(FromUtf8("\xF0\x9F\x98"), u"\uFFFD");
 }
 
 TEST(Utf8, EncodesAndReplacesLoneSurrogates) {
   EXPECT_EQ(ToUtf8(u"|编号 |"), "|\xE7\xBC\x96\xE5\x8F\xB7 |");
   EXPECT_EQ(ToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
-  EXPECT_EQ(ToUtf8(u"a\xD800" u"b"), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(ToUtf8(u"a\xD800"
+                   u"b"),
+            "a\xEF\xBF\xBD"
+            "b");
   EXPECT_EQ(ToUtf8(u"\xDC00"), "\xEF\xBF\xBD");
   EXPECT_EQ(ToUtf8(u"\xD83D"), "\xEF\xBF\xBD");  // high surrogate at the end
   // Round trip of everything in the BMP outside the surrogates.
@@ -44,7 +51,9 @@ TEST(Utf8, RoundTripAndMalformedInput) {
   std::u16string text = u"本机CPU名称：\u00AE \U0001F680 x";
   EXPECT_EQ(ToUtf8(text), "本机CPU名称：\xC2\xAE \xF0\x9F\x9A\x80 x");
   EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
-  EXPECT_EQ(FromUtf8("a\xFF" "b\xC3"), u"a\uFFFDb\uFFFD");      // stray and truncated bytes
+  EXPECT_EQ(FromUtf8("a\xFF"
+                     "b\xC3"),
+            u"a\uFFFDb\uFFFD");                                                    // stray and truncated bytes
   EXPECT_EQ(FromUtf8("\xC0\xAF\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");  // overlong, surrogate
   EXPECT_EQ(ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
 }

@@ -19,8 +19,7 @@ namespace {
 std::vector<std::u16string> ReadRows(const char* name) {
   std::ifstream in(std::string(TIANTI_DATA_DIR) + "/" + name, std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  const rc::ListResult r =
-      rc::CheckList(bytes, name[0] == 'c' ? rc::kCpuLetter : rc::kGpuLetter, name);
+  const rc::ListResult r = rc::CheckList(bytes, name[0] == 'c' ? rc::kCpuLetter : rc::kGpuLetter, name);
   EXPECT_TRUE(r.problems.empty()) << name;
   return r.rows;
 }

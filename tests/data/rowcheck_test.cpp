@@ -41,8 +41,8 @@ std::string MakeRow(char letter, int rank, int score) {
   std::string number = letter + std::to_string(rank);
   std::string desc = "Model " + std::to_string(rank);
   std::string sc = std::to_string(score);
-  return "|" + number + std::string(5 - number.size(), ' ') + "|" + desc +
-         std::string(40 - desc.size(), ' ') + "|" + std::string(5 - sc.size(), ' ') + sc + "|";
+  return "|" + number + std::string(5 - number.size(), ' ') + "|" + desc + std::string(40 - desc.size(), ' ') + "|" +
+         std::string(5 - sc.size(), ' ') + sc + "|";
 }
 
 std::string MakeList(char letter, int count) {
@@ -76,8 +76,7 @@ TEST(RowCheckUtf8, DecodesStrictly) {
   EXPECT_EQ(out, u"a双\U0001F600");
   // Stray continuation, truncated sequence, overlong slash, surrogate, > U+10FFFF.
   const std::vector<std::pair<std::string, std::size_t>> broken = {
-      {"ab\x80", 2}, {"a\xE5\x8F", 1}, {"\xC0\xAF", 0}, {"xx\xED\xA0\x80", 2},
-      {"\xF4\x90\x80\x80", 0}, {"a\xFF", 1}};
+      {"ab\x80", 2}, {"a\xE5\x8F", 1}, {"\xC0\xAF", 0}, {"xx\xED\xA0\x80", 2}, {"\xF4\x90\x80\x80", 0}, {"a\xFF", 1}};
   for (const auto& [bytes, offset] : broken) {
     EXPECT_FALSE(rc::DecodeUtf8(bytes, out, bad)) << bytes;
     EXPECT_EQ(bad, offset) << bytes;
@@ -108,22 +107,17 @@ TEST(RowCheckList, EveryBrokenRuleIsReportedAtItsLine) {
        {"row is 55 display columns wide", "description field is 41 display columns wide"}},
       {"|C2   |Radeon R7 + R7 350双卡                  | 1982|x",
        {"row is 55 display columns wide, not 54: text follows the closing bar"}},
-      {"|C2    Radeon R7 + R7 350双卡                  | 1982|",
-       {"display column 7 does not hold a bar"}},
-      {"|C2   |Radeon R7 | R7 350双卡                  | 1982|",
-       {"display column 18 holds a bar"}},
-      {"|C2   |Radeon R7 + R7 350 abcdefghijklmnopqrst双 1982|",
-       {"display column 48 does not hold a bar"}},
+      {"|C2    Radeon R7 + R7 350双卡                  | 1982|", {"display column 7 does not hold a bar"}},
+      {"|C2   |Radeon R7 | R7 350双卡                  | 1982|", {"display column 18 holds a bar"}},
+      {"|C2   |Radeon R7 + R7 350 abcdefghijklmnopqrst双 1982|", {"display column 48 does not hold a bar"}},
       // list letter and rank number
       {"|G2   |Radeon R7 + R7 350双卡                  | 1982|",
        {"starts with 'G', not with the list letter C of the CPU list"}},
-      {"|C3   |Radeon R7 + R7 350双卡                  | 1982|",
-       {"rank number is 3, but line 2 must hold rank 2"}},
+      {"|C3   |Radeon R7 + R7 350双卡                  | 1982|", {"rank number is 3, but line 2 must hold rank 2"}},
       {"|C02  |Radeon R7 + R7 350双卡                  | 1982|", {"rank number 02 has a leading zero"}},
       {"|C 2  |Radeon R7 + R7 350双卡                  | 1982|", {"not left-aligned"}},
       {"|C    |Radeon R7 + R7 350双卡                  | 1982|", {"holds no rank number"}},
-      {"|C2x  |Radeon R7 + R7 350双卡                  | 1982|",
-       {"display column 4 of the number field holds 'x'"}},
+      {"|C2x  |Radeon R7 + R7 350双卡                  | 1982|", {"display column 4 of the number field holds 'x'"}},
       // description
       {"|C2   | Radeon R7 + R7 350双卡                 | 1982|", {"description starts with a space"}},
       {"|C2   |                                        | 1982|", {"description is empty"}},
@@ -146,8 +140,7 @@ TEST(RowCheckList, EveryBrokenRuleIsReportedAtItsLine) {
        {"display column 26 holds U+FF0C"}},
       // line structure
       {"", {"line is empty"}},
-      {"|C2   |Radeon R7 + R7 350\xE5\x8F                  | 1982|",
-       {"not valid UTF-8: byte 26 (0xE5)"}},
+      {"|C2   |Radeon R7 + R7 350\xE5\x8F                  | 1982|", {"not valid UTF-8: byte 26 (0xE5)"}},
   };
   for (const Case& c : cases) {
     const std::vector<std::string> got = WithLine2(c.line2);
@@ -213,16 +206,15 @@ TEST(RowCheckTable, BothListsTogetherHoldAtMost4736Rows) {
   EXPECT_EQ(over.gpu.problems[0].line, 737);
   EXPECT_NE(over.gpu.problems[0].what.find("at most 4736 rows"), std::string::npos);
   // A CPU list too long on its own is reported in the CPU file.
-  const rc::TableResult cpu_over =
-      rc::CheckTable(MakeList('C', 4737), "c.txt", MakeList('G', 1), "g.txt");
+  const rc::TableResult cpu_over = rc::CheckTable(MakeList('C', 4737), "c.txt", MakeList('G', 1), "g.txt");
   ASSERT_EQ(cpu_over.AllProblems().size(), 1u);
   EXPECT_EQ(cpu_over.AllProblems()[0].ToString().rfind("c.txt:4737: ", 0), 0u);
 }
 
 TEST(RowCheckTable, ShippedListsPass) {
   const std::string dir = TIANTI_DATA_DIR;
-  const rc::TableResult t = rc::CheckTable(ReadFile(dir + "/cpu.txt"), "cpu.txt",
-                                           ReadFile(dir + "/gpu.txt"), "gpu.txt");
+  const rc::TableResult t = rc::CheckTable(ReadFile(dir + "/cpu.txt"), "cpu.txt", ReadFile(dir + "/gpu.txt"),
+                                           "gpu.txt");
   EXPECT_TRUE(t.ok()) << (t.ok() ? "" : t.AllProblems()[0].ToString());
   EXPECT_EQ(t.cpu.rows.size(), 3012u);
   EXPECT_EQ(t.gpu.rows.size(), 1722u);

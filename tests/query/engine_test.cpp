@@ -52,8 +52,8 @@ TEST(QueryEngine, AnswersWithSlotsInOrderAndReportsTheLimit) {
 }
 
 TEST(QueryTable, SeparatorsAndClosingBorderByRowCount) {
-  EXPECT_EQ(TableHead(), std::u16string(kBorder) + u"\r\n" + std::u16string(kHeader) + u"\r\n" +
-                             std::u16string(kBorder) + u"\r\n");
+  EXPECT_EQ(TableHead(),
+            std::u16string(kBorder) + u"\r\n" + std::u16string(kHeader) + u"\r\n" + std::u16string(kBorder) + u"\r\n");
   for (int n : {4, 9, 29}) EXPECT_TRUE(SeparatorAfter(n) && !ClosingBorderAfter(n)) << n;
   for (int n : {0, 1, 3}) EXPECT_FALSE(SeparatorAfter(n) || ClosingBorderAfter(n)) << n;
   for (int n : {5, 8, 10, 30}) EXPECT_TRUE(ClosingBorderAfter(n)) << n;

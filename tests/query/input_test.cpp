@@ -42,8 +42,7 @@ TEST_F(QueryTest, MissingMainTermWarnsAndResets) {
     // The warning comes before the hourglass and before any table text.
     EXPECT_EQ(pointer_during, Pointer::Default);
     EXPECT_NE(box_during, u"");
-    for (Ctl box : {Ctl::Text1, Ctl::Text2, Ctl::Text3, Ctl::Text4, Ctl::Text5, Ctl::Text6,
-                    Ctl::Text7, Ctl::Text8}) {
+    for (Ctl box : {Ctl::Text1, Ctl::Text2, Ctl::Text3, Ctl::Text4, Ctl::Text5, Ctl::Text6, Ctl::Text7, Ctl::Text8}) {
       EXPECT_EQ(ui.Text(box), u"") << static_cast<int>(box);
     }
     // The emptied box stays empty: no stray border from the old count.

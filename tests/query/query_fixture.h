@@ -16,10 +16,8 @@
 
 namespace tianti::testing {
 
-inline constexpr std::u16string_view kBorder =
-    u"+-----+----------------------------------------+-----+";
-inline constexpr std::u16string_view kHeader =
-    u"|编号 |硬件描述                                |得分 |";
+inline constexpr std::u16string_view kBorder = u"+-----+----------------------------------------+-----+";
+inline constexpr std::u16string_view kHeader = u"|编号 |硬件描述                                |得分 |";
 inline constexpr std::u16string_view kNoteStart = u"注:仅显示前30条记录(请缩少范围)";
 
 // Printable form of UTF-16 text for failure messages.
@@ -39,10 +37,9 @@ inline std::string ToString(std::u16string_view text) {
 
 // The five term boxes: main, AND, OR 1..3.
 struct Terms {
-  Terms(std::u16string m = {}, std::u16string a = {}, std::u16string o1 = {},
-        std::u16string o2 = {}, std::u16string o3 = {})
-      : main(std::move(m)), also(std::move(a)), or1(std::move(o1)), or2(std::move(o2)),
-        or3(std::move(o3)) {}
+  Terms(std::u16string m = {}, std::u16string a = {}, std::u16string o1 = {}, std::u16string o2 = {},
+        std::u16string o3 = {})
+      : main(std::move(m)), also(std::move(a)), or1(std::move(o1)), or2(std::move(o2)), or3(std::move(o3)) {}
   std::u16string main, also, or1, or2, or3;
 };
 
@@ -141,11 +138,10 @@ class QueryTest : public ::testing::Test {
 
   // The rows a query must list, found the plain way: upper-case every row
   // in full and search it.
-  std::vector<std::u16string> Expected(const Terms& typed, char16_t excluded,
-                                       std::size_t limit = 30) const {
+  std::vector<std::u16string> Expected(const Terms& typed, char16_t excluded, std::size_t limit = 30) const {
     auto term = [](const std::u16string& s) { return query::UpperCase(query::Trim(s)); };
-    const std::u16string m = term(typed.main), a = term(typed.also), o1 = term(typed.or1),
-                         o2 = term(typed.or2), o3 = term(typed.or3);
+    const std::u16string m = term(typed.main), a = term(typed.also), o1 = term(typed.or1), o2 = term(typed.or2),
+                         o3 = term(typed.or3);
     std::vector<std::u16string> wanted;
     for (int slot = 1; slot <= RankRowArray::kLast && wanted.size() < limit; ++slot) {
       const std::u16string row(form.RankRows[slot]);

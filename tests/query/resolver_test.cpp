@@ -13,7 +13,7 @@ namespace {
 struct Case {
   const char* name;  // UTF-8
   Scope scope;
-  const char* row;   // "C114", "G5"; "" when no single row may answer
+  const char* row;  // "C114", "G5"; "" when no single row may answer
 };
 
 constexpr Scope kAll = Scope::kAll;
@@ -28,7 +28,7 @@ const Case kCases[] = {
     {"11th Gen Intel(R) Core(TM) i7-1165G7 @ 2.80GHz", kAll, "C1596"},
     {"Intel(R) Core(TM) i5-8250U CPU @ 1.60GHz", kAll, "C2196"},
     {"Intel(R) Xeon(R) CPU E5-2680 v4 @ 2.40GHz", kAll, "C1095"},
-    {"AMD Ryzen 9 7950X 16-Core Processor", kAll, "C114"},  // not the 7950X3D, C111
+    {"AMD Ryzen 9 7950X 16-Core Processor", kAll, "C114"},         // not the 7950X3D, C111
     {"AMD Ryzen 7 7840HS w/ Radeon 780M Graphics", kAll, "C542"},  // not the PRO, C599
     {"AMD Ryzen 5 3600 6-Core Processor", kAll, "C1067"},
     {"AMD Ryzen Threadripper 3970X 32-Core Processor", kAll, "C107"},
@@ -54,7 +54,7 @@ const Case kCases[] = {
     {"NVIDIA GeForce RTX 3060", kAll, "G136"},  // not "3060 12GB" nor "3060 8GB"
     {"NVIDIA Quadro P4000", kGpu, "G273"},
     {"NVIDIA RTX PRO 6000 Blackwell Workstation Edition", kAll, "G4"},  // cut: "...Editi"
-    {"AMD Radeon RX 580 Series", kAll, "G349"},  // not "580 2048SP" nor "580X"
+    {"AMD Radeon RX 580 Series", kAll, "G349"},                         // not "580 2048SP" nor "580X"
     {"Radeon RX 580 2048SP", kAll, "G395"},
     {"AMD Radeon RX 580X", kAll, "G402"},
     {"AMD Radeon RX 6700 XT", kAll, "G96"},
@@ -76,14 +76,14 @@ const Case kCases[] = {
     {"AMD Ryzen 5 5600G with Radeon Graphics", kGpu, "G902"},
     {"AMD Ryzen 9 7950X 16-Core Processor", kGpu, "G814"},  // "Radeon Ryzen 9 7950X 16-Core"
     // No single row.
-    {"AMD EPYC", kAll, ""},                        // dozens of rows
-    {"Intel(R) Xeon(R) Processor", kAll, ""},      // not the one "Intel Xeon@2.00GHz"
-    {"AMD Radeon(TM) Graphics", kAll, ""},          // any Ryzen's graphics
+    {"AMD EPYC", kAll, ""},                                 // dozens of rows
+    {"Intel(R) Xeon(R) Processor", kAll, ""},               // not the one "Intel Xeon@2.00GHz"
+    {"AMD Radeon(TM) Graphics", kAll, ""},                  // any Ryzen's graphics
     {"Radeon RX 470/480/570/570X/580/580X/590", kGpu, ""},  // a list of models
     {"Radeon RX 6800/6800 XT / 6900 XT", kGpu, ""},
     {"Microsoft Basic Display Adapter", kAll, ""},
     {"Intel(R) Core(TM)2 Duo CPU E8400 @ 3.00GHz", kAll, ""},  // not in the lists
-    {"NVIDIA GeForce RTX 4090", kCpu, ""},         // the scope holds no such row
+    {"NVIDIA GeForce RTX 4090", kCpu, ""},                     // the scope holds no such row
     {"1002:67df", kAll, ""},
     {"", kAll, ""},
     {"(R)(TM) CPU Processor", kAll, ""},
@@ -125,8 +125,7 @@ TEST(Resolver, NoSingleRowOffersTheClosestRowsBestFitThenRank) {
 }
 
 TEST(Resolver, ReadsNamesAndRowsAlike) {
-  EXPECT_EQ(ResolverWords(u"AMD Ryzen 9 7950X 16-Core Processor"),
-            (std::vector<std::string>{"ryzen", "9", "7950x"}));
+  EXPECT_EQ(ResolverWords(u"AMD Ryzen 9 7950X 16-Core Processor"), (std::vector<std::string>{"ryzen", "9", "7950x"}));
   EXPECT_EQ(ResolverWords(u"Intel(R) Core(TM)2 Quad CPU Q9550 @ 2.83 GHz"),
             (std::vector<std::string>{"core2", "quad", "q9550", "2.83ghz"}));
   EXPECT_EQ(ResolverWords(u"Intel® Core™ i7-7700"), (std::vector<std::string>{"core", "i7", "7700"}));
@@ -138,10 +137,10 @@ TEST(Resolver, OddTextResolvesToNothing) {
   std::u16string long_name;
   for (int i = 0; i < 2000; ++i) long_name += u"RTX 4090 " + std::u16string(1, u'0' + i % 10) + u"a ";
   const std::u16string odd[] = {
-      long_name,                             // more words than are read
-      std::u16string(5000, u'9'),            // one word longer than any row
-      u"\xDC00\xD800 \xD800",                // lone surrogates
-      u"w/ w/ w/ with with radeon",          // phrases with nothing after them
+      long_name,                     // more words than are read
+      std::u16string(5000, u'9'),    // one word longer than any row
+      u"\xDC00\xD800 \xD800",        // lone surrogates
+      u"w/ w/ w/ with with radeon",  // phrases with nothing after them
       u"+ + . _ # (r) (tm) \u00ae \u2122",
       u"双卡 移动版 华硕",
   };

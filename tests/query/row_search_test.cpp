@@ -50,9 +50,12 @@ std::vector<ScanPath> Paths() {
 
 const char* Name(ScanPath p) {
   switch (p) {
-    case ScanPath::kPortable: return "portable";
-    case ScanPath::kSse2: return "SSE2";
-    case ScanPath::kAvx2: return "AVX2";
+    case ScanPath::kPortable:
+      return "portable";
+    case ScanPath::kSse2:
+      return "SSE2";
+    case ScanPath::kAvx2:
+      return "AVX2";
   }
   return "?";
 }
@@ -90,14 +93,11 @@ struct Block {
     for (char16_t c : text) folded.push_back(data::FoldUnit(c));
     folded.resize(folded.size() + kScanOverread, 0xEE);  // no byte folds to 0xEE
   }
-  RowBlock View() const {
-    return {text.data(), folded.data(), start.data(), static_cast<int>(rows.size()), longest};
-  }
+  RowBlock View() const { return {text.data(), folded.data(), start.data(), static_cast<int>(rows.size()), longest}; }
 };
 
 // The plain answer: the first row from `first` whose upper case holds a term.
-int PlainFirstMatch(const std::vector<std::u16string>& rows, const std::vector<std::u16string>& terms,
-                    int first) {
+int PlainFirstMatch(const std::vector<std::u16string>& rows, const std::vector<std::u16string>& terms, int first) {
   for (int i = first; i < static_cast<int>(rows.size()); ++i) {
     const std::u16string upper = UpperCase(rows[static_cast<std::size_t>(i)]);
     for (const auto& t : terms) {
@@ -217,7 +217,8 @@ TEST(RowFinderFilter, AllPathsReportWhatThePlanDescribes) {
   for (int round = 0; round < 600; ++round) {
     std::vector<std::u16string> words;
     const std::size_t count = 1 + rng.Next(4);
-    for (std::size_t k = 0; k < count; ++k) words.push_back(rng.Text(1 + rng.Next(rng.Next(3) ? 8 : 45), kTermAlphabet));
+    for (std::size_t k = 0; k < count; ++k)
+      words.push_back(rng.Text(1 + rng.Next(rng.Next(3) ? 8 : 45), kTermAlphabet));
     std::vector<Term> terms(words.begin(), words.end());
     RowFinder finder;
     for (const auto& t : terms) finder.Add(t);
@@ -255,9 +256,8 @@ TEST(RowFinderFilter, AllPathsReportWhatThePlanDescribes) {
     for (std::size_t k = 0; k < count; ++k) {
       for (std::size_t s = upper.find(words[k]); s != std::u16string::npos; s = upper.find(words[k], s + 1)) {
         const std::size_t p = s + plan.anchor[k];
-        const bool reported = std::any_of(want.begin(), want.end(), [&](const auto& w) {
-          return w.first == p && (w.second & (1u << k)) != 0;
-        });
+        const bool reported = std::any_of(want.begin(), want.end(),
+                                          [&](const auto& w) { return w.first == p && (w.second & (1u << k)) != 0; });
         ASSERT_TRUE(reported) << "round " << round << " term " << k << " at " << s;
       }
     }
@@ -392,21 +392,27 @@ TEST(RowFinderSearch, TermsNeverMatchAcrossRows) {
 
 TEST(RowFinderSearch, LongShortAndCjkTerms) {
   PathGuard guard;
-  const std::vector<std::u16string> rows = {
-      u"|G1061|Radeon R7 + R7 350双卡                  | 1982|",
-      u"|G1421|移动版 Radeon HD 5870                   | 1075|",
-      u"|G1722|Radeon R5 A10-9600P RADEON R5, 10 COMPUT|  697|"};
+  const std::vector<std::u16string> rows = {u"|G1061|Radeon R7 + R7 350双卡                  | 1982|",
+                                            u"|G1421|移动版 Radeon HD 5870                   | 1075|",
+                                            u"|G1722|Radeon R5 A10-9600P RADEON R5, 10 COMPUT|  697|"};
   const Block block(u"|G1060|x|\n", rows);
   struct Case {
     std::u16string term;
     int want;
   };
-  const std::vector<Case> cases = {
-      {u"双卡", 0},      {u"卡", 0},           {u"移动版 RADEON", 1}, {u"版", 1},
-      {u"双", 0},        {u"叉", 3},           {u"7", 0},             {u"697|", 2},
-      {UpperCase(rows[2]), 2},                 {UpperCase(rows[2]) + u" ", 3},
-      {u"RADEON R5, 10 COMPUT|  697|", 2},     {u"|G1722|RADEON R5 A10-9600P RADEON", 2},
-      {std::u16string(200, u'X'), 3}};
+  const std::vector<Case> cases = {{u"双卡", 0},
+                                   {u"卡", 0},
+                                   {u"移动版 RADEON", 1},
+                                   {u"版", 1},
+                                   {u"双", 0},
+                                   {u"叉", 3},
+                                   {u"7", 0},
+                                   {u"697|", 2},
+                                   {UpperCase(rows[2]), 2},
+                                   {UpperCase(rows[2]) + u" ", 3},
+                                   {u"RADEON R5, 10 COMPUT|  697|", 2},
+                                   {u"|G1722|RADEON R5 A10-9600P RADEON", 2},
+                                   {std::u16string(200, u'X'), 3}};
   for (ScanPath path : Paths()) {
     ASSERT_TRUE(UseScanPath(path));
     for (const Case& c : cases) {

@@ -84,8 +84,7 @@ class ScanTest : public QueryTest {
     Query(t, option);
     const auto want = Expected(t, excluded, 31);
     const auto got = Rows();
-    ASSERT_EQ(got.size(), want.size() > 30 ? 30u : want.size())
-        << ToString(t.main) << " / " << ToString(t.or1);
+    ASSERT_EQ(got.size(), want.size() > 30 ? 30u : want.size()) << ToString(t.main) << " / " << ToString(t.or1);
     for (std::size_t i = 0; i < got.size(); ++i) ASSERT_EQ(got[i], want[i]) << i;
     ASSERT_EQ(ui.messages().size(), want.size() > 30 ? 1u : 0u);
   }
@@ -96,8 +95,7 @@ class ScanTest : public QueryTest {
 
 TEST_F(ScanTest, RandomTermsAgreeWithThePlainSearch) {
   Lcg rng;
-  const std::pair<Ctl, char16_t> scopes[] = {
-      {Ctl::Option1, u'A'}, {Ctl::Option2, u'G'}, {Ctl::Option3, u'C'}};
+  const std::pair<Ctl, char16_t> scopes[] = {{Ctl::Option1, u'A'}, {Ctl::Option2, u'G'}, {Ctl::Option3, u'C'}};
   for (ScanPath path : Paths()) {
     ASSERT_TRUE(query::UseScanPath(path));
     for (int round = 0; round < 150; ++round) {
@@ -105,11 +103,19 @@ TEST_F(ScanTest, RandomTermsAgreeWithThePlainSearch) {
       Terms t;
       t.main = Piece(rng);
       switch (round % 5) {
-        case 0: break;                                   // a
-        case 1: t.also = Piece(rng); break;              // b
-        case 2: t.or1 = Piece(rng); break;               // c
-        case 3: t.or1 = Piece(rng); t.or2 = Piece(rng); break;  // d
-        default:                                         // e
+        case 0:
+          break;  // a
+        case 1:
+          t.also = Piece(rng);
+          break;  // b
+        case 2:
+          t.or1 = Piece(rng);
+          break;  // c
+        case 3:
+          t.or1 = Piece(rng);
+          t.or2 = Piece(rng);
+          break;  // d
+        default:  // e
           t.or1 = Piece(rng);
           t.or2 = Piece(rng);
           t.or3 = Piece(rng);
@@ -143,8 +149,8 @@ TEST_F(ScanTest, RareTermsAtTheEndsOfTheLists) {
     const std::u16string number = row.substr(0, 7);  // "|C3012|"
     Check({number}, Ctl::Option1, u'A');
     Check({u"no such thing", u"", u"nor this", u"nor that", number}, Ctl::Option1, u'A');
-    Check({row}, Ctl::Option1, u'A');                 // the whole row
-    Check({row + u" "}, Ctl::Option1, u'A');          // longer than any row
+    Check({row}, Ctl::Option1, u'A');         // the whole row
+    Check({row + u" "}, Ctl::Option1, u'A');  // longer than any row
   }
 }
 

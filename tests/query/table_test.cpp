@@ -49,8 +49,8 @@ TEST_F(TableTest, LayoutForEveryCountFrom0To31) {
 }
 
 TEST_F(TableTest, TextOfSmallTables) {
-  const std::u16string head = std::u16string(kBorder) + u"\r\n" + std::u16string(kHeader) +
-                              u"\r\n" + std::u16string(kBorder) + u"\r\n";
+  const std::u16string head = std::u16string(kBorder) + u"\r\n" + std::u16string(kHeader) + u"\r\n" +
+                              std::u16string(kBorder) + u"\r\n";
   QueryRows(0);
   EXPECT_EQ(ui.Text(Ctl::Text8), head);
 

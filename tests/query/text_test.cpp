@@ -22,13 +22,11 @@ TEST(UpperCase, LettersOfCommonScripts) {
   EXPECT_EQ(UpperCase(u"àéîõüýþÿ"), u"ÀÉÎÕÜÝÞŸ");
   EXPECT_EQ(UpperCase(u"÷×ß"), u"÷×ß");  // no single-letter capital
   EXPECT_EQ(UpperCase(u"āčęğłńőřšűž"), u"ĀČĘĞŁŃŐŘŠŰŽ");
-  EXPECT_EQ(UpperCase(u"αβγδεζηθικλμνξοπρστυφχψωάέήίόύώ"),
-            u"ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩΆΈΉΊΌΎΏ");
+  EXPECT_EQ(UpperCase(u"αβγδεζηθικλμνξοπρστυφχψωάέήίόύώ"), u"ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩΆΈΉΊΌΎΏ");
   // No letter is mapped into ASCII, and the final sigma and the micro sign
   // keep their form.
   EXPECT_EQ(UpperCase(u"ıſςµ"), u"ıſςµ");
-  EXPECT_EQ(UpperCase(u"абвгдеёжзийклмнопрстуфхцчшщъыьэюяђћ"),
-            u"АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯЂЋ");
+  EXPECT_EQ(UpperCase(u"абвгдеёжзийклмнопрстуфхцчшщъыьэюяђћ"), u"АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯЂЋ");
   EXPECT_EQ(UpperCase(u"ａｂｚ０"), u"ＡＢＺ０");
 }
 
@@ -41,8 +39,12 @@ TEST(UpperCase, CaselessTextIsUnchanged) {
 }
 
 TEST(UpperCase, LoneSurrogatesPassUnchanged) {
-  const std::u16string lone = u"a\xD800" u"b\xDC00" u"c\xDBFF";
-  EXPECT_EQ(UpperCase(lone), u"A\xD800" u"B\xDC00" u"C\xDBFF");
+  const std::u16string lone = u"a\xD800"
+                              u"b\xDC00"
+                              u"c\xDBFF";
+  EXPECT_EQ(UpperCase(lone), u"A\xD800"
+                             u"B\xDC00"
+                             u"C\xDBFF");
   const std::u16string pair = u"x\U0001F600y";
   EXPECT_EQ(UpperCase(pair), u"X\U0001F600Y");
 }
@@ -61,9 +63,8 @@ TEST(UpperCase, LongTextKeepsItsLength) {
 // common scripts; natively they are the same function, on Windows this
 // compares with the system's mapping.
 TEST(UpperCase, PlatformAgreesWithBuiltinOnCommonLetters) {
-  const std::pair<char16_t, char16_t> ranges[] = {
-      {0x0020, 0x007E}, {0x00A0, 0x017F}, {0x0391, 0x03CE},
-      {0x0400, 0x052F}, {0xFF21, 0xFF5A}, {0x4E00, 0x4E80}};
+  const std::pair<char16_t, char16_t> ranges[] = {{0x0020, 0x007E}, {0x00A0, 0x017F}, {0x0391, 0x03CE},
+                                                  {0x0400, 0x052F}, {0xFF21, 0xFF5A}, {0x4E00, 0x4E80}};
   for (const auto& [first, last] : ranges) {
     for (unsigned c = first; c <= last; ++c) {
       const std::u16string one(1, static_cast<char16_t>(c));

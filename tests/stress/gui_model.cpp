@@ -119,7 +119,8 @@ void GuiModel::Click(Ctl control) {
       break;
     case Ctl::Command4:
       ++stats_.abouts;
-      expected_.push_back({app_.ui->Caption(Win::Form1) + u"\r\n" + std::u16string(kAboutNote), u"关于", L"information"});
+      expected_.push_back(
+          {app_.ui->Caption(Win::Form1) + u"\r\n" + std::u16string(kAboutNote), u"关于", L"information"});
       break;
     case Ctl::Command6:
       ++stats_.processors;
@@ -157,8 +158,8 @@ void GuiModel::Click(Ctl control) {
   if (query || cleared) {
     const std::u16string results = app_.ui->Text(Ctl::Text8);
     if (results != results_) {
-      Fault("results box after a click on " + Name(control) + ":\n  got  " + Printable(results, 2400) +
-            "\n  want " + Printable(results_, 2400));
+      Fault("results box after a click on " + Name(control) + ":\n  got  " + Printable(results, 2400) + "\n  want " +
+            Printable(results_, 2400));
     }
   }
   if (cleared || (query && results_.empty())) {
@@ -167,8 +168,8 @@ void GuiModel::Click(Ctl control) {
     }
   } else if (query) {
     const BoxTerms after = ReadTerms();
-    if (after.main != before.main || after.also != before.also || after.or1 != before.or1 ||
-        after.or2 != before.or2 || after.or3 != before.or3) {
+    if (after.main != before.main || after.also != before.also || after.or1 != before.or1 || after.or2 != before.or2 ||
+        after.or3 != before.or3) {
       Fault("a query changed a term box");
     }
   }
@@ -209,8 +210,7 @@ std::vector<std::string> GuiModel::Check() {
     const auto& e = expected_[i];
     if (U(s.text) != e.text || U(s.title) != e.title || s.icon != e.icon) {
       fault("message box \"" + Printable(U(s.title)) + "\" " + Printable(U(s.text)) + " (" +
-            std::string(s.icon.begin(), s.icon.end()) + "), want \"" + Printable(e.title) + "\" " +
-            Printable(e.text));
+            std::string(s.icon.begin(), s.icon.end()) + "), want \"" + Printable(e.title) + "\" " + Printable(e.text));
     }
     if (s.owner != app_.window(Win::Form1)) fault("message box not owned by the main window");
   }

@@ -18,12 +18,12 @@
 namespace tianti::stress {
 
 struct GuiStats {
-  long queries = 0;   // queries run (missing-term ones included)
-  long warnings = 0;  // missing-term warnings
-  long notes = 0;     // limit notes
-  long empty = 0;     // queries without a match
+  long queries = 0;    // queries run (missing-term ones included)
+  long warnings = 0;   // missing-term warnings
+  long notes = 0;      // limit notes
+  long empty = 0;      // queries without a match
   long rules[5] = {};  // queries by rule a..e
-  long rows = 0;      // rows written in all
+  long rows = 0;       // rows written in all
   long resets = 0;
   long abouts = 0;
   long processors = 0;

@@ -89,6 +89,7 @@ class Watchdog {
     std::lock_guard<std::mutex> lock(mutex_);
     running_ = false;
   }
+
  private:
   void Run() {
     std::unique_lock<std::mutex> lock(mutex_);
@@ -123,8 +124,8 @@ struct Counts {
   DWORD gdi = 0, user = 0;  // GetGuiResources; 0 where the system does not report them
   DWORD handles = 0;
   std::size_t windows = 0;  // windows of the thread, children included
-  SIZE_T heap_bytes = 0;  // the program's memory from new and LocalAlloc (tests/stress/memory.h)
-  SIZE_T committed = 0;   // committed private memory
+  SIZE_T heap_bytes = 0;    // the program's memory from new and LocalAlloc (tests/stress/memory.h)
+  SIZE_T committed = 0;     // committed private memory
   SIZE_T working_set = 0;
 };
 
@@ -490,7 +491,10 @@ void Driver::Paste() {
   if (text_.Chance(10)) box = text_.Chance(50) ? Ctl::Text8 : Ctl::Text9;  // read-only: nothing may change
   const std::u16string pasted = text_.Pasted();
   const std::size_t how = text_.Below(4);
-  Note("paste into control " + std::to_string(static_cast<int>(box)) + (how == 0 ? " by Ctrl+V" : how == 1 ? " by Shift+Insert" : " by WM_PASTE") +
+  Note("paste into control " + std::to_string(static_cast<int>(box)) +
+       (how == 0   ? " by Ctrl+V"
+        : how == 1 ? " by Shift+Insert"
+                   : " by WM_PASTE") +
        ": \"" + Printable(pasted, 80) + "\"");
   if (!SetClipboardText(main(), pasted)) {
     ADD_FAILURE() << "the clipboard could not be set";
@@ -780,7 +784,8 @@ TEST(GuiStress, RandomActions) {
       std::string last;
       for (const auto& r : recent) last += "  " + r + "\n";
       ADD_FAILURE() << "action " << i << " (seed " << c.seed << ") failed:\n"
-                    << report << "the last actions:\n" << last;
+                    << report << "the last actions:\n"
+                    << last;
       return;
     }
     if (i + 1 == warm_up) warm = sample();
@@ -801,7 +806,8 @@ TEST(GuiStress, RandomActions) {
               s.rules[0], s.rules[1], s.rules[2], s.rules[3], s.rules[4], s.rows, s.resets, s.abouts, s.processors,
               s.opened, s.closed, s.launches, driver.fallbacks());
   std::printf("time by action (count, mean ms, longest ms):");
-  for (const auto& [name, t] : timings) std::printf(" %s %ld/%.1f/%.0f;", name.c_str(), t.count, t.total / t.count, t.longest);
+  for (const auto& [name, t] : timings)
+    std::printf(" %s %ld/%.1f/%.0f;", name.c_str(), t.count, t.total / t.count, t.longest);
   std::printf("\n");
   std::printf("objects after warm-up (%ld actions): %s\n", warm_up, Describe(warm).c_str());
   std::printf("objects at the end:                 %s\n", Describe(end).c_str());

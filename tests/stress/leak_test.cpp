@@ -34,7 +34,9 @@ class LeakTest : public ::testing::Test {
     app.Pump();
     app.boxes.clear();  // the watcher's own record of the boxes
   }
-  void Type(Ctl box, const wchar_t* text) { SendMessageW(app.hwnd(box), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); }
+  void Type(Ctl box, const wchar_t* text) {
+    SendMessageW(app.hwnd(box), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  }
 
   // Runs `action` `n` times after a warm-up; expects the memory from `new`
   // to grow by at most 512 bytes in all (a buffer that reached its largest
@@ -52,9 +54,10 @@ class LeakTest : public ::testing::Test {
     const long long local_blocks = after.local_blocks - before.local_blocks;
     const long long windows = static_cast<long long>(after.windows) - static_cast<long long>(before.windows);
     const double committed_kb = (static_cast<double>(after.committed) - static_cast<double>(before.committed)) / 1024;
-    std::printf("%-36s x%-4d new %+7.1f B and %+4lld blocks, LocalAlloc %+3lld blocks, windows %+lld, committed %+8.1f KB\n",
-                name, n, static_cast<double>(new_bytes) / n, after.new_blocks - before.new_blocks, local_blocks,
-                windows, committed_kb);
+    std::printf(
+        "%-36s x%-4d new %+7.1f B and %+4lld blocks, LocalAlloc %+3lld blocks, windows %+lld, committed %+8.1f KB\n",
+        name, n, static_cast<double>(new_bytes) / n, after.new_blocks - before.new_blocks, local_blocks, windows,
+        committed_kb);
     EXPECT_LE(new_bytes, 512) << name << ": memory from new";
     EXPECT_LE(local_blocks, 0) << name << ": LocalAlloc blocks";
     EXPECT_EQ(windows, 0) << name << ": windows";
@@ -78,10 +81,10 @@ TEST_F(LeakTest, RepeatedActionsKeepMemoryFlat) {
   Type(Ctl::Text5, L"xeon");
   Type(Ctl::Text6, L"radeon");
   Type(Ctl::Text7, L"geforce");
-  ExpectFlat("scope changes (rule e, limit note)", 100,
-             [&](int i) { Click(i % 3 == 0 ? Ctl::Option1 : i % 3 == 1 ? Ctl::Option2 : Ctl::Option3); });
-  ExpectFlat("About and the local processor", 80,
-             [&](int i) { Click(i % 2 ? Ctl::Command4 : Ctl::Command6); });
+  ExpectFlat("scope changes (rule e, limit note)", 100, [&](int i) {
+    Click(i % 3 == 0 ? Ctl::Option1 : i % 3 == 1 ? Ctl::Option2 : Ctl::Option3);
+  });
+  ExpectFlat("About and the local processor", 80, [&](int i) { Click(i % 2 ? Ctl::Command4 : Ctl::Command6); });
   ExpectFlat("missing term, then Reset", 80, [&](int) {
     Type(Ctl::Text1, L"   ");
     Click(Ctl::Command2);

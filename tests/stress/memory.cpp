@@ -17,7 +17,8 @@ std::atomic<long long> g_local_bytes{0}, g_local_blocks{0};
 
 // Each block of operator new carries its size in front, in a header that
 // keeps the alignment malloc gives.
-constexpr std::size_t kHeader = alignof(std::max_align_t) > sizeof(std::size_t) ? alignof(std::max_align_t) : sizeof(std::size_t);
+constexpr std::size_t kHeader = alignof(std::max_align_t) > sizeof(std::size_t) ? alignof(std::max_align_t)
+                                                                                : sizeof(std::size_t);
 
 void* CountedNew(std::size_t n) noexcept {
   auto* p = static_cast<unsigned char*>(std::malloc(n + kHeader));
@@ -121,8 +122,8 @@ void* ReplaceImport(const char* name, void* replacement) {
   if (!dir.VirtualAddress) return nullptr;
   void* original = nullptr;
   for (auto* imp = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name; ++imp) {
-    const auto* names =
-        reinterpret_cast<const IMAGE_THUNK_DATA*>(base + (imp->OriginalFirstThunk ? imp->OriginalFirstThunk : imp->FirstThunk));
+    const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(
+        base + (imp->OriginalFirstThunk ? imp->OriginalFirstThunk : imp->FirstThunk));
     auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
     for (; names->u1.AddressOfData; ++names, ++slots) {
       if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
@@ -140,7 +141,8 @@ void* ReplaceImport(const char* name, void* replacement) {
 
 // Installed before main, so that every call the program makes is counted.
 const bool g_local_counted = [] {
-  g_local_alloc = reinterpret_cast<LocalAllocFn>(ReplaceImport("LocalAlloc", reinterpret_cast<void*>(&CountingLocalAlloc)));
+  g_local_alloc = reinterpret_cast<LocalAllocFn>(
+      ReplaceImport("LocalAlloc", reinterpret_cast<void*>(&CountingLocalAlloc)));
   g_local_free = reinterpret_cast<LocalFreeFn>(ReplaceImport("LocalFree", reinterpret_cast<void*>(&CountingLocalFree)));
   return g_local_alloc && g_local_free;
 }();

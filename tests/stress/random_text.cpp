@@ -8,18 +8,36 @@ namespace tianti::stress {
 namespace {
 
 constexpr std::u16string_view kWords[] = {
-    u"ryzen", u"Core i7", u"GeForce", u"rtx", u"Radeon", u"xeon", u"intel", u"AMD", u"2080", u"@",
-    u"#", u"[44-Way]", u"|", u"C1", u"G1", u"c3012", u"g1722", u"双卡", u"移动版", u"华硕", u"ti",
-    u"Threadripper 3970X", u"VIA", u"5###U", u"(", u"-", u"+", u"_", u"/", u".", u"GHz", u"3",
-    u"Ｒｙｚｅｎ", u"ｒｔｘ", u"ı", u"ß", u"ſ", u"σς", u"дж", u"ǆ", u"ﬀ", u"编号", u"得分",
+    u"ryzen",      u"Core i7",
+    u"GeForce",    u"rtx",
+    u"Radeon",     u"xeon",
+    u"intel",      u"AMD",
+    u"2080",       u"@",
+    u"#",          u"[44-Way]",
+    u"|",          u"C1",
+    u"G1",         u"c3012",
+    u"g1722",      u"双卡",
+    u"移动版",     u"华硕",
+    u"ti",         u"Threadripper 3970X",
+    u"VIA",        u"5###U",
+    u"(",          u"-",
+    u"+",          u"_",
+    u"/",          u".",
+    u"GHz",        u"3",
+    u"Ｒｙｚｅｎ", u"ｒｔｘ",
+    u"ı",          u"ß",
+    u"ſ",          u"σς",
+    u"дж",         u"ǆ",
+    u"ﬀ",          u"编号",
+    u"得分",
 };
 
 // Characters whose handling is special somewhere: controls, separators,
 // marks, surrogates, non-characters.
 constexpr char16_t kOdd[] = {
-    0x0001, 0x0003, 0x0008, 0x0009, 0x000A, 0x000D, 0x0016, 0x0018, 0x001A, 0x001B, 0x001F,
-    0x007F, 0x0085, 0x00A0, 0x00AD, 0x0301, 0x200B, 0x200E, 0x2028, 0x2029, 0x3000, 0xD800,
-    0xDBFF, 0xDC00, 0xDFFF, 0xFEFF, 0xFFFD, 0xFFFE, 0xFFFF,
+    0x0001, 0x0003, 0x0008, 0x0009, 0x000A, 0x000D, 0x0016, 0x0018, 0x001A, 0x001B,
+    0x001F, 0x007F, 0x0085, 0x00A0, 0x00AD, 0x0301, 0x200B, 0x200E, 0x2028, 0x2029,
+    0x3000, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xFEFF, 0xFFFD, 0xFFFE, 0xFFFF,
 };
 
 }  // namespace
@@ -40,11 +58,16 @@ char16_t RandomText::AnyChar() {
   switch (Below(8)) {
     case 0:
     case 1:
-    case 2: return static_cast<char16_t>(0x20 + Below(0x5F));     // printable ASCII
-    case 3: return static_cast<char16_t>(0x4E00 + Below(0x51A6));  // CJK ideographs
-    case 4: return static_cast<char16_t>(0xFF01 + Below(0x5E));    // full-width forms
-    case 5: return static_cast<char16_t>(0x00C0 + Below(0x0400));  // Latin, Greek, Cyrillic ...
-    default: return kOdd[Below(std::size(kOdd))];
+    case 2:
+      return static_cast<char16_t>(0x20 + Below(0x5F));  // printable ASCII
+    case 3:
+      return static_cast<char16_t>(0x4E00 + Below(0x51A6));  // CJK ideographs
+    case 4:
+      return static_cast<char16_t>(0xFF01 + Below(0x5E));  // full-width forms
+    case 5:
+      return static_cast<char16_t>(0x00C0 + Below(0x0400));  // Latin, Greek, Cyrillic ...
+    default:
+      return kOdd[Below(std::size(kOdd))];
   }
 }
 
@@ -105,10 +128,14 @@ std::u16string RandomText::Pasted() {
       if (text.back() >= 0xD800 && text.back() <= 0xDBFF) text.back() = u'y';  // no pair cut in half
       return text;
     }
-    case 2: return Term() + (Chance(50) ? u"\r\n" : u"\n") + Term() + (Chance(50) ? u"\r\n" : u"");
-    case 3: return Seam();
-    case 4: return Noise(40);
-    default: return Term();
+    case 2:
+      return Term() + (Chance(50) ? u"\r\n" : u"\n") + Term() + (Chance(50) ? u"\r\n" : u"");
+    case 3:
+      return Seam();
+    case 4:
+      return Noise(40);
+    default:
+      return Term();
   }
 }
 

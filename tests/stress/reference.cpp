@@ -49,8 +49,8 @@ std::u16string Reference::Table(const std::vector<std::u16string_view>& rows) {
 
 Outcome Reference::Query(const BoxTerms& boxes, char16_t scope) const {
   Outcome out;
-  const std::u16string main = Term(boxes.main), also = Term(boxes.also), or1 = Term(boxes.or1),
-                       or2 = Term(boxes.or2), or3 = Term(boxes.or3);
+  const std::u16string main = Term(boxes.main), also = Term(boxes.also), or1 = Term(boxes.or1), or2 = Term(boxes.or2),
+                       or3 = Term(boxes.or3);
   if (main.empty()) {
     out.missing_term = true;
     return out;

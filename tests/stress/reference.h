@@ -31,12 +31,12 @@ struct BoxTerms {
 // What one query does with given box texts and scope ('1' ALL, '2' CPU,
 // '3' GPU).
 struct Outcome {
-  bool missing_term = false;  // the warning, then the boxes are emptied
-  char16_t rule = 0;          // 'a'..'e' when the main term is given
+  bool missing_term = false;              // the warning, then the boxes are emptied
+  char16_t rule = 0;                      // 'a'..'e' when the main term is given
   std::vector<std::u16string_view> rows;  // the rows written, at most 30
-  bool limit_note = false;    // a 31st match was found
-  std::u16string table;       // the results box afterwards
-  std::u16string note;        // the limit note's text, when shown
+  bool limit_note = false;                // a 31st match was found
+  std::u16string table;                   // the results box afterwards
+  std::u16string note;                    // the limit note's text, when shown
 };
 
 class Reference {

@@ -103,12 +103,11 @@ TEST_F(AccessibilityTest, EveryControlHasItsNameRoleDescriptionAndAction) {
       {Ctl::Command6, L"本机CPU型号", ROLE_SYSTEM_PUSHBUTTON, L"显示此计算机CPU型号", nullptr, nullptr},
       {Ctl::Label2, L"常见设备：", ROLE_SYSTEM_STATICTEXT, L"", nullptr, L""},
       {Ctl::Text9, L"常见设备：", ROLE_SYSTEM_TEXT, L"", nullptr, L""},
-      {Ctl::Label6, L"GeekBench", ROLE_SYSTEM_LINK, L"https://browser.geekbench.com",
-       L"https://browser.geekbench.com", L"打开"},
+      {Ctl::Label6, L"GeekBench", ROLE_SYSTEM_LINK, L"https://browser.geekbench.com", L"https://browser.geekbench.com",
+       L"打开"},
       {Ctl::Label7, L"鲁大师", ROLE_SYSTEM_LINK, L"https://www.ludashi.com", L"https://www.ludashi.com", L"打开"},
       // The tool tip names the bare domain, the click opens the www host.
-      {Ctl::Label8, L"太平洋网", ROLE_SYSTEM_LINK, L"https://pconline.com.cn", L"https://www.pconline.com.cn",
-       L"打开"},
+      {Ctl::Label8, L"太平洋网", ROLE_SYSTEM_LINK, L"https://pconline.com.cn", L"https://www.pconline.com.cn", L"打开"},
       {Ctl::Label9, L"微软", ROLE_SYSTEM_LINK, L"https://www.microsoft.com", L"https://www.microsoft.com", L"打开"},
       {Ctl::Command7, L"作者的NB", ROLE_SYSTEM_PUSHBUTTON, L"作者的ThinkPAD P53电脑", nullptr, nullptr},
       {Ctl::Command5, L"PUBG配置", ROLE_SYSTEM_PUSHBUTTON, L"PUBG配置", nullptr, nullptr},
@@ -154,8 +153,8 @@ TEST_F(AccessibilityTest, OptionsLinksAndHiddenBoxesReportTheirStates) {
 // A link's default action is a click: the site opens as the mouse opens it.
 TEST_F(AccessibilityTest, ALinksDefaultActionOpensItsSite) {
   ComPtr<IAccessible> acc;
-  ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromWindow(hwnd(Ctl::Label8), static_cast<DWORD>(OBJID_CLIENT),
-                                                      kIidAccessible, acc.put_void()));
+  ASSERT_HRESULT_SUCCEEDED(
+      AccessibleObjectFromWindow(hwnd(Ctl::Label8), static_cast<DWORD>(OBJID_CLIENT), kIidAccessible, acc.put_void()));
   VARIANT self;
   VariantInit(&self);
   self.vt = VT_I4;

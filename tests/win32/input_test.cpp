@@ -36,9 +36,9 @@ class InputTest : public ::testing::Test {
 TEST_F(InputTest, TabWalksTheTabOrderThroughHiddenBoxesAndTheSelectedOption) {
   ASSERT_EQ(GetFocus(), hwnd(Ctl::Command1));
   const Ctl expected[] = {
-      Ctl::Picture1, Ctl::Text3, Ctl::Text4, Ctl::Text8, Ctl::Command4, Ctl::Command5,
-      Ctl::Text9,    Ctl::Command6, Ctl::Command3, Ctl::Option1, Ctl::Text7, Ctl::Text6,
-      Ctl::Text5,    Ctl::Text2, Ctl::Text1, Ctl::Command2, Ctl::Command7, Ctl::Command1,
+      Ctl::Picture1, Ctl::Text3,    Ctl::Text4,    Ctl::Text8,    Ctl::Command4, Ctl::Command5,
+      Ctl::Text9,    Ctl::Command6, Ctl::Command3, Ctl::Option1,  Ctl::Text7,    Ctl::Text6,
+      Ctl::Text5,    Ctl::Text2,    Ctl::Text1,    Ctl::Command2, Ctl::Command7, Ctl::Command1,
   };
   for (Ctl c : expected) {
     Press(VK_TAB);
@@ -175,10 +175,9 @@ class FormInputTest : public AppTest {};
 TEST_F(FormInputTest, LinkLabelsOpenTheirSitesOncePerClick) {
   ClickAt(*app.ui, hwnd(Ctl::Label6), POINT{5, 8});
   ClickAt(*app.ui, hwnd(Ctl::Label8), POINT{5, 8}, /*double_click=*/true);
-  EXPECT_EQ(app.launcher.started,
-            (std::vector<std::u16string>{u"explorer.exe https://browser.geekbench.com",
-                                         u"explorer.exe https://www.pconline.com.cn",
-                                         u"explorer.exe https://www.pconline.com.cn"}));
+  EXPECT_EQ(app.launcher.started, (std::vector<std::u16string>{u"explorer.exe https://browser.geekbench.com",
+                                                               u"explorer.exe https://www.pconline.com.cn",
+                                                               u"explorer.exe https://www.pconline.com.cn"}));
 }
 
 TEST_F(FormInputTest, AboutAndProcessorBoxesAreOwnedByTheMainWindow) {

@@ -43,7 +43,7 @@ TEST_F(MainWindowTest, WindowIsFixedSingleWithMinimiseBoxCentredWithCaptionAndIc
   EXPECT_EQ(GetWindow(main(), GW_OWNER), nullptr);
 
   const RECT client = ClientRect(main());
-  EXPECT_EQ(client.right, 647);  // 9705 twips
+  EXPECT_EQ(client.right, 647);   // 9705 twips
   EXPECT_EQ(client.bottom, 657);  // 9855 twips
 
   RECT outer{};
@@ -162,15 +162,15 @@ TEST_F(MainWindowTest, ControlsUseSongtiGb2312InTheirSizes) {
     bool underline;
   };
   const Expected table[] = {
-      {Ctl::Label1, 120, true, false},   {Ctl::Frame1, 105, false, false},  {Ctl::Label5, 105, false, false},
-      {Ctl::Text1, 120, false, false},   {Ctl::Label3, 105, false, false},  {Ctl::Text2, 90, false, false},
-      {Ctl::Command2, 90, true, false},  {Ctl::Option1, 90, false, false},  {Ctl::Option2, 90, false, false},
-      {Ctl::Option3, 90, false, false},  {Ctl::Label4, 105, false, false},  {Ctl::Text5, 90, false, false},
-      {Ctl::Text6, 90, false, false},    {Ctl::Text7, 90, false, false},    {Ctl::Command3, 90, false, false},
+      {Ctl::Label1, 120, true, false},   {Ctl::Frame1, 105, false, false},   {Ctl::Label5, 105, false, false},
+      {Ctl::Text1, 120, false, false},   {Ctl::Label3, 105, false, false},   {Ctl::Text2, 90, false, false},
+      {Ctl::Command2, 90, true, false},  {Ctl::Option1, 90, false, false},   {Ctl::Option2, 90, false, false},
+      {Ctl::Option3, 90, false, false},  {Ctl::Label4, 105, false, false},   {Ctl::Text5, 90, false, false},
+      {Ctl::Text6, 90, false, false},    {Ctl::Text7, 90, false, false},     {Ctl::Command3, 90, false, false},
       {Ctl::Text8, 120, false, false},   {Ctl::Command6, 105, false, false}, {Ctl::Label2, 105, false, false},
-      {Ctl::Text9, 90, false, false},    {Ctl::Label6, 105, false, true},   {Ctl::Label7, 105, false, true},
-      {Ctl::Label8, 105, false, true},   {Ctl::Label9, 105, false, true},   {Ctl::Command7, 105, false, false},
-      {Ctl::Command5, 90, false, false}, {Ctl::Command4, 90, false, false}, {Ctl::Command1, 90, false, false},
+      {Ctl::Text9, 90, false, false},    {Ctl::Label6, 105, false, true},    {Ctl::Label7, 105, false, true},
+      {Ctl::Label8, 105, false, true},   {Ctl::Label9, 105, false, true},    {Ctl::Command7, 105, false, false},
+      {Ctl::Command5, 90, false, false}, {Ctl::Command4, 90, false, false},  {Ctl::Command1, 90, false, false},
       {Ctl::Text3, 90, false, false},    {Ctl::Text4, 90, false, false},
   };
   HDC dc = GetDC(main());

@@ -33,9 +33,9 @@ struct PictureDesign {
 };
 
 const PictureDesign kForm2{Win::Form2, Ctl::Command5, Ctl::Form2_Picture1, Ctl::Form2_Command1, L"PUBG配置",
-                           {716, 399},   {700, 347},    {320, 360},         IDR_FORM2_PICTURE};
+                           {716, 399}, {700, 347},    {320, 360},          IDR_FORM2_PICTURE};
 const PictureDesign kForm3{Win::Form3, Ctl::Command7, Ctl::Form3_Picture1, Ctl::Form3_Command1, L"作者的ThinkPADP53",
-                           {602, 815},   {587, 760},    {272, 776},         IDR_FORM3_PICTURE};
+                           {602, 815}, {587, 760},    {272, 776},          IDR_FORM3_PICTURE};
 
 class PictureWindowTest : public ::testing::TestWithParam<PictureDesign> {
  protected:
@@ -56,7 +56,7 @@ class PictureWindowTest : public ::testing::TestWithParam<PictureDesign> {
     // Centred, or at the top of the screen where the window is taller.
     const bool x = std::abs((r.left + r.right) - (w.left + w.right)) <= 1;
     const bool y = r.bottom - r.top > w.bottom - w.top ? r.top == w.top
-                                                        : std::abs((r.top + r.bottom) - (w.top + w.bottom)) <= 1;
+                                                       : std::abs((r.top + r.bottom) - (w.top + w.bottom)) <= 1;
     return x && y;
   }
   int CountWindowsCaptioned(const wchar_t* caption) {

@@ -366,9 +366,9 @@ void Win32Services::Annotate() {
     annotated_ = true;
     const AccessibleTexts t = TextsOf(d, ToWide(tooltips_[Index(d.id)]));
     const std::pair<const GUID&, const std::wstring&> texts[] = {{kPropName, t.name},
-                                                                  {kPropDescription, t.description},
-                                                                  {kPropValue, t.value},
-                                                                  {kPropDefaultAction, t.default_action}};
+                                                                 {kPropDescription, t.description},
+                                                                 {kPropValue, t.value},
+                                                                 {kPropDefaultAction, t.default_action}};
     for (const auto& [prop, text] : texts) {
       if (text.empty()) continue;
       services->SetHwndPropStr(hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, prop, text.c_str());

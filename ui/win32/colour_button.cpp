@@ -62,8 +62,8 @@ void Win32Services::DrawColourButton(const DRAWITEMSTRUCT& item) {
   const bool hide_focus = (item.itemState & ODS_NOFOCUSRECT) || (ui_state & UISF_HIDEFOCUS);
   // Text in the colour that the system pairs with the face.
   const bool highlight_face = d.back.kind == Colour::kSystem && d.back.system_index == COLOR_HIGHLIGHT;
-  const COLORREF text_colour =
-      disabled ? GetSysColor(COLOR_GRAYTEXT) : GetSysColor(highlight_face ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
+  const COLORREF text_colour = disabled ? GetSysColor(COLOR_GRAYTEXT)
+                                        : GetSysColor(highlight_face ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
 
   // The focused button wears the dark outline of a default button.
   if (focused || pressed) {

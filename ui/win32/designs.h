@@ -14,11 +14,11 @@ namespace tianti::win32 {
 enum class ControlKind {
   kPictureBox,  // takes the focus; shows the program icon or the window's picture
   kLabel,
-  kFrame,       // group box; the controls "in" it are children of the window
+  kFrame,  // group box; the controls "in" it are children of the window
   kTextBox,
-  kButton,      // system face
+  kButton,        // system face
   kColourButton,  // owner-drawn face in `back`
-  kOption,      // one group per window
+  kOption,        // one group per window
 };
 
 // A colour: the system default, a fixed RGB value or a system colour index.
@@ -31,9 +31,7 @@ struct Colour {
 };
 
 inline constexpr Colour kDefaultColour{};
-constexpr Colour Rgb(int r, int g, int b) {
-  return Colour{Colour::kRgb, static_cast<COLORREF>(RGB(r, g, b)), 0};
-}
+constexpr Colour Rgb(int r, int g, int b) { return Colour{Colour::kRgb, static_cast<COLORREF>(RGB(r, g, b)), 0}; }
 constexpr Colour SystemColour(int index) { return Colour{Colour::kSystem, 0, index}; }
 
 enum ControlFlag : unsigned {

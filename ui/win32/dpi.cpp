@@ -22,14 +22,14 @@ using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 
 struct Api {
   GetDpiForWindowFn get_dpi_for_window = Lookup<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
-  AdjustWindowRectExForDpiFn adjust_window_rect_ex_for_dpi =
-      Lookup<AdjustWindowRectExForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
-  GetSystemMetricsForDpiFn get_system_metrics_for_dpi =
-      Lookup<GetSystemMetricsForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
-  SetProcessDpiAwarenessContextFn set_process_dpi_awareness_context =
-      Lookup<SetProcessDpiAwarenessContextFn>(L"user32.dll", "SetProcessDpiAwarenessContext");
-  SetProcessDpiAwarenessFn set_process_dpi_awareness =
-      Lookup<SetProcessDpiAwarenessFn>(L"shcore.dll", "SetProcessDpiAwareness");
+  AdjustWindowRectExForDpiFn adjust_window_rect_ex_for_dpi = Lookup<AdjustWindowRectExForDpiFn>(
+      L"user32.dll", "AdjustWindowRectExForDpi");
+  GetSystemMetricsForDpiFn get_system_metrics_for_dpi = Lookup<GetSystemMetricsForDpiFn>(L"user32.dll",
+                                                                                         "GetSystemMetricsForDpi");
+  SetProcessDpiAwarenessContextFn set_process_dpi_awareness_context = Lookup<SetProcessDpiAwarenessContextFn>(
+      L"user32.dll", "SetProcessDpiAwarenessContext");
+  SetProcessDpiAwarenessFn set_process_dpi_awareness = Lookup<SetProcessDpiAwarenessFn>(L"shcore.dll",
+                                                                                        "SetProcessDpiAwareness");
   GetDpiForMonitorFn get_dpi_for_monitor = Lookup<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
 };
 
@@ -79,8 +79,7 @@ UINT MonitorDpi(HMONITOR monitor) {
 }
 
 void AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD ex_style, UINT dpi) {
-  if (api().adjust_window_rect_ex_for_dpi &&
-      api().adjust_window_rect_ex_for_dpi(rect, style, FALSE, ex_style, dpi)) {
+  if (api().adjust_window_rect_ex_for_dpi && api().adjust_window_rect_ex_for_dpi(rect, style, FALSE, ex_style, dpi)) {
     return;
   }
   AdjustWindowRectEx(rect, style, FALSE, ex_style);

@@ -1,7 +1,6 @@
 // The font cache: one face and GB2312 at each size, weight and DPI, with a fallback face on the double-width grid.
 #include "ui/win32/fonts.h"
 
-
 namespace tianti::win32 {
 
 namespace {
@@ -24,9 +23,20 @@ bool IsNameOf(const std::wstring& requested, const std::wstring& real) {
 
 // Faces tried first, best first, before every other installed face.
 const wchar_t* const kPreferredFallbacks[] = {
-    L"新宋体", L"NSimSun", L"宋体", L"SimSun", L"仿宋", L"FangSong", L"黑体", L"SimHei",
-    L"WenQuanYi Zen Hei Mono", L"文泉驿等宽正黑", L"WenQuanYi Micro Hei Mono",
-    L"Noto Sans Mono CJK SC", L"Sarasa Mono SC", L"等距更纱黑体 SC",
+    L"新宋体",
+    L"NSimSun",
+    L"宋体",
+    L"SimSun",
+    L"仿宋",
+    L"FangSong",
+    L"黑体",
+    L"SimHei",
+    L"WenQuanYi Zen Hei Mono",
+    L"文泉驿等宽正黑",
+    L"WenQuanYi Micro Hei Mono",
+    L"Noto Sans Mono CJK SC",
+    L"Sarasa Mono SC",
+    L"等距更纱黑体 SC",
 };
 
 int CALLBACK CollectFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD type, LPARAM param) {
@@ -127,8 +137,10 @@ HFONT FontCache::Get(UINT dpi, const FontStyle& style) {
   auto it = fonts_.find(key);
   if (it != fonts_.end()) return it->second;
   HFONT font = Create(face_, dpi, style);
-  if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  else fonts_.emplace(key, font);
+  if (!font)
+    font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  else
+    fonts_.emplace(key, font);
   return font;
 }
 

@@ -43,8 +43,7 @@ void Open(HMODULE module, int id, Source& source) {
                          reinterpret_cast<void**>(source.factory.put())),
         "WICImagingFactory");
   ComPtr<IWICBitmapDecoder> decoder;
-  Check(source.factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnLoad,
-                                                decoder.put()),
+  Check(source.factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnLoad, decoder.put()),
         "CreateDecoderFromStream");
   Check(decoder->GetFrame(0, source.frame.put()), "GetFrame");
 }
@@ -68,8 +67,8 @@ Picture LoadPictureResource(HMODULE module, int id, int width, int height) {
 
   ComPtr<IWICFormatConverter> converter;
   Check(source.factory->CreateFormatConverter(converter.put()), "CreateFormatConverter");
-  Check(converter->Initialize(source.frame.get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr,
-                              0.0, WICBitmapPaletteTypeCustom),
+  Check(converter->Initialize(source.frame.get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
+                              WICBitmapPaletteTypeCustom),
         "FormatConverter");
 
   Picture picture;

@@ -10,7 +10,7 @@ struct Picture {
   HBITMAP bitmap = nullptr;  // top-down 32 bpp DIB section, owned by the caller
   int width = 0;             // size of `bitmap`
   int height = 0;
-  int natural_width = 0;     // size of the picture as stored
+  int natural_width = 0;  // size of the picture as stored
   int natural_height = 0;
 };
 

@@ -14,8 +14,8 @@ namespace tianti::win32 {
 void PaintLinkLabel(HWND label, HDC dc) {
   RECT rc;
   GetClientRect(label, &rc);
-  auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(label), WM_CTLCOLORSTATIC,
-                                                     reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label)));
+  auto brush = reinterpret_cast<HBRUSH>(
+      SendMessageW(GetParent(label), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label)));
   FillRect(dc, &rc, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
   HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
   const std::wstring text = WindowText(label);

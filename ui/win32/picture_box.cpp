@@ -35,8 +35,7 @@ LRESULT CALLBACK Win32Services::PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
           SelectObject(memory, old);
           DeleteDC(memory);
         } else if (form->picture_icon) {
-          DrawIconEx(dc, 0, 0, form->picture_icon, form->picture_size.cx, form->picture_size.cy, 0, nullptr,
-                     DI_NORMAL);
+          DrawIconEx(dc, 0, 0, form->picture_icon, form->picture_size.cx, form->picture_size.cy, 0, nullptr, DI_NORMAL);
         }
         EndPaint(hwnd, &ps);
         return 0;

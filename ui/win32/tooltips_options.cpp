@@ -57,8 +57,7 @@ void Win32Services::SetToolTipWidth(const Form& form) {
 
 bool Win32Services::Value(Ctl option) const {
   HWND hwnd = controls_[Index(option)];
-  return hwnd && DesignOf(option).kind == ControlKind::kOption &&
-         SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return hwnd && DesignOf(option).kind == ControlKind::kOption && SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void Win32Services::Select(Ctl option) {

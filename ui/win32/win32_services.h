@@ -94,12 +94,12 @@ class Win32Services final : public ui::Services {
     HWND tooltip = nullptr;
     UINT dpi = 96;
     HWND focus = nullptr;  // the control to give the focus back to on activation
-    bool loaded = false;     // fully built; cleared when the window is gone
+    bool loaded = false;   // fully built; cleared when the window is gone
     bool unloading = false;
     ui::Pointer pointer = ui::Pointer::Default;
     HICON icon_big = nullptr;
     HICON icon_small = nullptr;
-    HICON picture_icon = nullptr;  // the main window's Picture1
+    HICON picture_icon = nullptr;      // the main window's Picture1
     HBITMAP picture_bitmap = nullptr;  // a picture window's Picture1
     SIZE picture_size{};
   };
@@ -108,8 +108,7 @@ class Win32Services final : public ui::Services {
   static std::size_t Index(ui::Ctl c) { return static_cast<std::size_t>(c); }
   static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  static LRESULT CALLBACK ControlSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                              DWORD_PTR data);
+  static LRESULT CALLBACK ControlSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
   static LRESULT CALLBACK AccessibleSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                                  DWORD_PTR data);
 

@@ -103,8 +103,8 @@ void Win32Services::Load(Form& form) {
   form.dpi = MonitorDpi(monitor);
   SIZE size = WindowSizeFor(form.id, form.dpi);
   POINT at = centre(size);
-  HWND hwnd = CreateWindowExW(0, kFormClass, design.caption, FormStyle(design), at.x, at.y, size.cx, size.cy,
-                              nullptr, nullptr, instance_, &form);
+  HWND hwnd = CreateWindowExW(0, kFormClass, design.caption, FormStyle(design), at.x, at.y, size.cx, size.cy, nullptr,
+                              nullptr, instance_, &form);
   if (!hwnd) ThrowLastError("CreateWindowEx");
   try {
     const UINT dpi = WindowDpi(hwnd);
@@ -119,8 +119,8 @@ void Win32Services::Load(Form& form) {
     LoadPicture(form);
     CreateControls(form);
     form.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
-                                   instance_, nullptr);
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, instance_,
+                                   nullptr);
     SetToolTipWidth(form);
     // The accelerator underlines and focus rectangles follow the user's
     // setting and the last input, as in dialog boxes.
@@ -185,8 +185,7 @@ void Win32Services::CreateControls(Form& form) {
   const ControlDesign* previous = nullptr;
   HWND frame = nullptr;
   for (const ControlDesign* d : order) {
-    const bool starts_group =
-        !(d->kind == ControlKind::kOption && previous && previous->kind == ControlKind::kOption);
+    const bool starts_group = !(d->kind == ControlKind::kOption && previous && previous->kind == ControlKind::kOption);
     const auto [cls, style, ex_style] = ControlWindowOf(*d, starts_group);
     // Created in place and with its font: every move or font change of a
     // child costs the window system work, and start-up would pay it twice.
@@ -199,7 +198,8 @@ void Win32Services::CreateControls(Form& form) {
     ApplyFont(form, *d, hwnd);
     controls_[Index(d->id)] = hwnd;
     if (d->kind == ControlKind::kTextBox) SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);
-    if (d->kind == ControlKind::kColourButton) SetWindowSubclass(hwnd, ControlSubclassProc, kButtonSubclass, reinterpret_cast<DWORD_PTR>(this));
+    if (d->kind == ControlKind::kColourButton)
+      SetWindowSubclass(hwnd, ControlSubclassProc, kButtonSubclass, reinterpret_cast<DWORD_PTR>(this));
     if (d->kind == ControlKind::kTextBox && (d->flags & kMultiLine)) {
       SetWindowSubclass(hwnd, ControlSubclassProc, kMultiLineEditSubclass, reinterpret_cast<DWORD_PTR>(this));
     }
