@@ -301,21 +301,15 @@ std::string JsonText(const Output& o) {
       out += ",\"list\":null,\"rank\":null,\"description\":null,\"score\":null";
     }
     out += ",\"relative\":" + (d.relative ? Ratio(*d.relative) : std::string("null"));
-    out += ",\"candidates\":[";
-    for (std::size_t k = 0; k < d.candidates.size(); ++k) {
-      if (k) out += ',';
-      AppendJsonString(out, d.candidates[k]);
-    }
-    out += "],\"note\":";
+    out += ",\"candidates\":";
+    AppendJsonStrings(out, d.candidates);
+    out += ",\"note\":";
     AppendJsonOptional(out, d.note);
     out += '}';
   }
-  out += "],\"messages\":[";
-  for (std::size_t i = 0; i < o.messages.size(); ++i) {
-    if (i) out += ',';
-    AppendJsonString(out, o.messages[i]);
-  }
-  out += "]}\n";
+  out += "],\"messages\":";
+  AppendJsonStrings(out, o.messages);
+  out += "}\n";
   return out;
 }
 

@@ -64,6 +64,15 @@ void AppendJsonString(std::string& out, std::u16string_view text) {
   out += '"';
 }
 
+void AppendJsonStrings(std::string& out, const std::vector<std::u16string>& texts) {
+  out += '[';
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    if (i) out += ',';
+    AppendJsonString(out, texts[i]);
+  }
+  out += ']';
+}
+
 std::optional<RowFields> SplitRow(std::u16string_view line) {
   constexpr std::size_t kMin = 1 + kNumberField + 1 + 1 + kScoreField + 1;
   if (line.size() < kMin || line[0] != u'|' || line[kNumberField + 1] != u'|' || line.back() != u'|' ||
@@ -129,12 +138,9 @@ std::string JsonText(const JsonResult& result) {
   }
   out += ",\"truncated\":";
   out += result.truncated ? "true" : "false";
-  out += ",\"messages\":[";
-  for (std::size_t i = 0; i < result.messages.size(); ++i) {
-    if (i) out += ',';
-    AppendJsonString(out, result.messages[i]);
-  }
-  out += "]}\n";
+  out += ",\"messages\":";
+  AppendJsonStrings(out, result.messages);
+  out += "}\n";
   return out;
 }
 

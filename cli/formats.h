@@ -19,6 +19,8 @@ std::optional<Format> FormatNamed(std::u16string_view word);
 
 // Appends `text` as a JSON string, quotes included.
 void AppendJsonString(std::string& out, std::u16string_view text);
+// Appends `texts` as a JSON array of strings.
+void AppendJsonStrings(std::string& out, const std::vector<std::u16string>& texts);
 
 // One ranking row taken apart: list letter 'C' or 'G', rank, the description
 // without its fill spaces, score.

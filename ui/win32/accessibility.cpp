@@ -218,20 +218,16 @@ class ControlAccessible final : public IAccessible, public IOleWindow {
 
   // IAccessible: the table's properties of the control itself.
   STDMETHODIMP get_accName(VARIANT child, BSTR* name) override {
-    if (!IsSelf(child) || texts_.name.empty()) return standard_->get_accName(child, name);
-    return PutString(texts_.name, name);
+    return TextOr(child, texts_.name, name, &IAccessible::get_accName);
   }
   STDMETHODIMP get_accDescription(VARIANT child, BSTR* description) override {
-    if (!IsSelf(child) || texts_.description.empty()) return standard_->get_accDescription(child, description);
-    return PutString(texts_.description, description);
+    return TextOr(child, texts_.description, description, &IAccessible::get_accDescription);
   }
   STDMETHODIMP get_accValue(VARIANT child, BSTR* value) override {
-    if (!IsSelf(child) || texts_.value.empty()) return standard_->get_accValue(child, value);
-    return PutString(texts_.value, value);
+    return TextOr(child, texts_.value, value, &IAccessible::get_accValue);
   }
   STDMETHODIMP get_accDefaultAction(VARIANT child, BSTR* action) override {
-    if (!IsSelf(child) || texts_.default_action.empty()) return standard_->get_accDefaultAction(child, action);
-    return PutString(texts_.default_action, action);
+    return TextOr(child, texts_.default_action, action, &IAccessible::get_accDefaultAction);
   }
   STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override {
     if (!IsSelf(child)) return standard_->get_accRole(child, role);
@@ -292,6 +288,14 @@ class ControlAccessible final : public IAccessible, public IOleWindow {
 
  private:
   ~ControlAccessible() { standard_->Release(); }
+
+  // The table's text for the control itself; the standard proxy's answer for
+  // its children, and where the table has none.
+  using StandardText = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, BSTR*);
+  HRESULT TextOr(VARIANT child, const std::wstring& text, BSTR* out, StandardText standard) {
+    if (!IsSelf(child) || text.empty()) return (standard_->*standard)(child, out);
+    return PutString(text, out);
+  }
 
   LONG refs_ = 1;
   IAccessible* standard_;
