@@ -65,7 +65,9 @@ class LeakTest : public ::testing::Test {
     EXPECT_LE(new_bytes, 512) << name << ": memory from new";
     EXPECT_LE(local_blocks, 0) << name << ": LocalAlloc blocks";
     EXPECT_EQ(windows, 0) << name << ": windows";
-    if (check_committed) EXPECT_LE(committed_kb, 4.0 * n + 256) << name << ": committed memory";
+    if (check_committed) {
+      EXPECT_LE(committed_kb, 4.0 * n + 256) << name << ": committed memory";
+    }
   }
 
   wt::App app;
