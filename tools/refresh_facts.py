@@ -505,8 +505,9 @@ def main(argv=None):
                       row_stats, name))
 
     if errors:
+        encoding = getattr(sys.stderr, "encoding", None) or "utf-8"
         for message in make_rows.cap_messages(errors):
-            print(message, file=sys.stderr)
+            print(shown(message, encoding), file=sys.stderr)
         print("refresh_facts: %d fault(s); nothing written" % len(errors), file=sys.stderr)
         return 1
 
