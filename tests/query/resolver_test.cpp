@@ -23,58 +23,58 @@ constexpr Scope kGpu = Scope::kGpu;
 // Add cases here.
 const Case kCases[] = {
     // Processors as Windows (Win32_Processor.Name) and /proc/cpuinfo name them.
-    {"Intel(R) Core(TM) i7-7700 CPU @ 3.60GHz", kAll, "C1712"},
+    {"Intel(R) Core(TM) i7-7700 CPU @ 3.60GHz", kAll, "C1695"},
     {"13th Gen Intel(R) Core(TM) i9-13900K", kAll, "C142"},
-    {"11th Gen Intel(R) Core(TM) i7-1165G7 @ 2.80GHz", kAll, "C1596"},
-    {"Intel(R) Core(TM) i5-8250U CPU @ 1.60GHz", kAll, "C2196"},
-    {"Intel(R) Xeon(R) CPU E5-2680 v4 @ 2.40GHz", kAll, "C1095"},
+    {"11th Gen Intel(R) Core(TM) i7-1165G7 @ 2.80GHz", kAll, "C1581"},
+    {"Intel(R) Core(TM) i5-8250U CPU @ 1.60GHz", kAll, "C2173"},
+    {"Intel(R) Xeon(R) CPU E5-2680 v4 @ 2.40GHz", kAll, "C1090"},
     {"AMD Ryzen 9 7950X 16-Core Processor", kAll, "C114"},         // not the 7950X3D, C111
-    {"AMD Ryzen 7 7840HS w/ Radeon 780M Graphics", kAll, "C542"},  // not the PRO, C599
-    {"AMD Ryzen 5 3600 6-Core Processor", kAll, "C1067"},
+    {"AMD Ryzen 7 7840HS w/ Radeon 780M Graphics", kAll, "C541"},  // not the PRO, C598
+    {"AMD Ryzen 5 3600 6-Core Processor", kAll, "C1062"},
     {"AMD Ryzen Threadripper 3970X 32-Core Processor", kAll, "C107"},
-    {"AMD FX(tm)-8350 Eight-Core Processor", kAll, "C2136"},
-    {"AMD A10-7850K Radeon R7, 12 Compute Cores 4C+8G", kAll, "C2846"},
-    {"AMD Ryzen 7 7445H with Radeon 740M Graphics", kAll, "C938"},  // a cut row with the words
-    {"AMD Ryzen 7 7445HS", kAll, "C989"},
-    {"AMD Ryzen 7 4980U Microsoft Surface Edition", kAll, "C1082"},  // cut: "...Surface Edit"
-    {"Intel(R) Core(TM) Ultra 7 155H", kAll, "C687"},
+    {"AMD FX(tm)-8350 Eight-Core Processor", kAll, "C2113"},
+    {"AMD A10-7850K Radeon R7, 12 Compute Cores 4C+8G", kAll, "C2815"},
+    {"AMD Ryzen 7 7445H with Radeon 740M Graphics", kAll, "C934"},  // a cut row with the words
+    {"AMD Ryzen 7 7445HS", kAll, "C985"},
+    {"AMD Ryzen 7 4980U Microsoft Surface Edition", kAll, "C1077"},  // cut: "...Surface Edit"
+    {"Intel(R) Core(TM) Ultra 7 155H", kAll, "C686"},
     {"AMD EPYC 7763 64-Core Processor", kAll, "C27"},
-    {"Intel(R) Xeon(R) Gold 6238 CPU @ 2.10GHz", kAll, "C522"},
+    {"Intel(R) Xeon(R) Gold 6238 CPU @ 2.10GHz", kAll, "C521"},
     {"AMD Ryzen AI 9 HX 370 w/ Radeon 890M", kAll, "C379"},
     // Written by a person.
     {"ryzen 9 7950x", kCpu, "C114"},
     {"i9-13900KF", kAll, "C146"},
-    {"Core i7 7700", kAll, "C1712"},
+    {"Core i7 7700", kAll, "C1695"},
     // Adapters as Windows (Win32_VideoController.Name) names them, and the
     // bracketed model of the PCI ID list's entries.
     {"NVIDIA GeForce RTX 4090", kAll, "G5"},  // not "4090 D" nor "4090 Laptop GPU"
-    {"NVIDIA GeForce RTX 4090 Laptop GPU", kAll, "G37"},
-    {"GeForce RTX 4090 D", kAll, "G19"},
-    {"NVIDIA GeForce GTX 1050 Ti", kAll, "G451"},
-    {"NVIDIA GeForce RTX 3060", kAll, "G136"},  // not "3060 12GB" nor "3060 8GB"
-    {"NVIDIA Quadro P4000", kGpu, "G273"},
+    {"NVIDIA GeForce RTX 4090 Laptop GPU", kAll, "G34"},
+    {"GeForce RTX 4090 D", kAll, "G17"},
+    {"NVIDIA GeForce GTX 1050 Ti", kAll, "G408"},
+    {"NVIDIA GeForce RTX 3060", kAll, "G127"},  // not "3060 12GB" nor "3060 8GB"
+    {"NVIDIA Quadro P4000", kGpu, "G254"},
     {"NVIDIA RTX PRO 6000 Blackwell Workstation Edition", kAll, "G4"},  // cut: "...Editi"
-    {"AMD Radeon RX 580 Series", kAll, "G349"},                         // not "580 2048SP" nor "580X"
-    {"Radeon RX 580 2048SP", kAll, "G395"},
-    {"AMD Radeon RX 580X", kAll, "G402"},
-    {"AMD Radeon RX 6700 XT", kAll, "G96"},
-    {"AMD Radeon 780M Graphics", kAll, "G421"},
-    {"AMD Radeon(TM) Vega 8 Graphics", kAll, "G1231"},
-    {"Intel(R) UHD Graphics 620", kAll, "G1444"},
-    {"Intel(R) HD Graphics 620", kAll, "G1524"},
-    {"Intel(R) Iris(R) Xe Graphics", kAll, "G883"},
-    {"Intel(R) Arc(TM) A770 Graphics", kAll, "G219"},
-    {"ATI Mobility Radeon HD 5870", kAll, "G1421"},  // 移动版
-    {"GeForce RTX 3060 Laptop GPU", kGpu, "G228"},
-    {"NVIDIA GeForce RTX 2080 Super with Max-Q Design", kAll, "G213"},
-    {"AMD Radeon(TM) RX Vega 11 Graphics", kAll, "G1025"},  // not "...Vega 11 Processor"
-    {"AMD Radeon Pro W6800", kAll, "G90"},
+    {"AMD Radeon RX 580 Series", kAll, "G326"},                         // not "580 2048SP" nor "580X"
+    {"Radeon RX 580 2048SP", kAll, "G365"},
+    {"AMD Radeon RX 580X", kAll, "G370"},
+    {"AMD Radeon RX 6700 XT", kAll, "G89"},
+    {"AMD Radeon 780M Graphics", kAll, "G378"},
+    {"AMD Radeon(TM) Vega 8 Graphics", kAll, "G915"},
+    {"Intel(R) UHD Graphics 620", kAll, "G1239"},
+    {"Intel(R) HD Graphics 620", kAll, "G1314"},
+    {"Intel(R) Iris(R) Xe Graphics", kAll, "G725"},
+    {"Intel(R) Arc(TM) A770 Graphics", kAll, "G202"},
+    {"ATI Mobility Radeon HD 5870", kAll, "G1219"},  // 移动版
+    {"GeForce RTX 3060 Laptop GPU", kGpu, "G210"},
+    {"NVIDIA GeForce RTX 2080 Super with Max-Q Design", kAll, "G196"},
+    {"AMD Radeon(TM) RX Vega 11 Graphics", kAll, "G850"},  // not "...Vega 11 Processor"
+    {"AMD Radeon Pro W6800", kAll, "G83"},
     // A processor's name is an integrated GPU's row word for word: the kind
     // of list decides, and in ALL the CPU row wins a tie.
-    {"AMD Ryzen 5 5600G with Radeon Graphics", kAll, "C937"},
-    {"AMD Ryzen 5 5600G with Radeon Graphics", kCpu, "C937"},
-    {"AMD Ryzen 5 5600G with Radeon Graphics", kGpu, "G902"},
-    {"AMD Ryzen 9 7950X 16-Core Processor", kGpu, "G814"},  // "Radeon Ryzen 9 7950X 16-Core"
+    {"AMD Ryzen 5 5600G with Radeon Graphics", kAll, "C933"},
+    {"AMD Ryzen 5 5600G with Radeon Graphics", kCpu, "C933"},
+    {"AMD Ryzen 5 5600G with Radeon Graphics", kGpu, "G742"},
+    {"AMD Ryzen 9 7950X 16-Core Processor", kGpu, "G669"},  // "Radeon Ryzen 9 7950X 16-Core"
     // No single row.
     {"AMD EPYC", kAll, ""},                                 // dozens of rows
     {"Intel(R) Xeon(R) Processor", kAll, ""},               // not the one "Intel Xeon@2.00GHz"
