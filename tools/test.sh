@@ -31,9 +31,10 @@ tools/fuzz.sh 60
 cmake --preset windows
 cmake --build --preset windows -j "$jobs"
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset windows
-# The same tests under Wine 10, and the chroot script's clean-up.
+# The same tests under Wine 10, and the chroot script's clean-up and mounts.
 tools/wine10.sh ctest build/windows
 tests/tools/wine10_cleanup_test.sh
+tests/tools/wine10_binds_test.sh
 
 # The release package from two clean clones, compared byte for byte; then the
 # shipped zip's smoke test (and the oldest Windows its programs need).
