@@ -11,6 +11,11 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 jobs=$(nproc)
 
+# The documents' links (README.md, docs/): every relative one names an
+# existing file or heading; then the check's own cases.
+python3 tools/check-links.py
+python3 tests/tools/check_links_test.py
+
 # The house rules first, before anything is built: every tracked C++ file as
 # clang-format writes it, and clang-tidy without a warning over the native and
 # the Windows sources (tools/lint.sh).
