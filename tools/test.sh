@@ -20,6 +20,8 @@ python3 tests/tools/check_links_test.py
 # clang-format writes it, and clang-tidy without a warning over the native and
 # the Windows sources (tools/lint.sh).
 tools/lint.sh check
+# A fault planted in a Windows-only branch fails the Windows pass (on a copy).
+tests/tools/lint_windows_test.sh
 
 cmake --preset native
 cmake --build --preset native -j "$jobs"
