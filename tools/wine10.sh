@@ -16,13 +16,13 @@
 # The clone, the build tree and each --bind DIR are mounted at their own
 # paths, so that absolute paths hold. None of them may cover the chroot's
 # own files ("/", /usr, /etc, ...): mounted there, the host's system would
-# run in place of Debian 13's (exit 2, before anything is mounted). Programs run on an Xvfb of the run's
-# own, which picks a display number free on the host as well (-displayfd;
-# the chroot shares the host's /tmp, where the number's lock file is then
-# written, so that host X servers keep off it). The
-# mounts live in a private mount namespace: they are undone, and whatever
-# the run started in the chroot is ended, on every way out (success,
-# failure, Ctrl-C, TERM). Test programs see the file /etc/tianti-wine
+# run in place of Debian 13's (exit 2, before anything is mounted).
+# Programs run on an Xvfb of the run's own, which picks a display number
+# free on the host as well (-displayfd; the chroot shares the host's /tmp,
+# where the number's lock file is then written, so that host X servers keep
+# off it). The mounts live in a private mount namespace: they are undone,
+# and whatever the run started in the chroot is ended, on every way out
+# (success, failure, Ctrl-C, TERM). Test programs see the file /etc/tianti-wine
 # ("wine10") and use Wine prefixes of their own (cmake/wine-run.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
