@@ -15,7 +15,7 @@ CHROMEDRIVER = os.environ.get("TIANTI_CHROMEDRIVER", "/usr/bin/chromedriver")
 
 
 @contextlib.contextmanager
-def chromium(width=1280, height=900, mobile=False):
+def chromium(width=1280, height=900, mobile=False, log_network=False):
     profile = tempfile.mkdtemp(prefix="tianti-chromium-")
     options = webdriver.ChromeOptions()
     options.binary_location = CHROMIUM
@@ -28,6 +28,8 @@ def chromium(width=1280, height=900, mobile=False):
         options.add_experimental_option("mobileEmulation", {
             "deviceMetrics": {"width": width, "height": height, "pixelRatio": 1},
             "userAgent": "Mozilla/5.0 (Linux; Android 13) Mobile"})
+    if log_network:  # the DevTools events, for driver.get_log("performance")
+        options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
     driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
     try:
         driver.set_window_size(width, height)
