@@ -14,6 +14,7 @@
 #include "cli/formats.h"
 #include "commands/platform.h"
 #include "commands/processor.h"
+#include "common/message_title.h"
 #include "common/utf8.h"
 #include "ui/memory_services.h"
 #include "web/renderer.h"
@@ -66,7 +67,8 @@ EMSCRIPTEN_KEEPALIVE const char* tianti_run(const char* args, int count, const c
 }
 
 // The main window's caption and tool tips, as its Form_Load sets them, by
-// the page's element ids: {"caption":…,"tips":{"main":…,…}}.
+// the page's element ids, and the message boxes' title:
+// {"caption":…,"title":…,"tips":{"main":…,…}}.
 EMSCRIPTEN_KEEPALIVE const char* tianti_texts() {
   tianti::ui::MemoryServices ui;
   tianti::Form1 form(ui);
@@ -81,6 +83,8 @@ EMSCRIPTEN_KEEPALIVE const char* tianti_texts() {
               {"reset", Ctl::Command3},    {"results", Ctl::Text8},     {"label-or", Ctl::Label4}};
   g_answer = "{\"caption\":";
   tianti::cli::AppendJsonString(g_answer, ui.Caption(tianti::ui::Win::Form1));
+  g_answer += ",\"title\":";
+  tianti::cli::AppendJsonString(g_answer, tianti::kMessageTitle);
   g_answer += ",\"tips\":{";
   bool first = true;
   for (const auto& tip : tips) {

@@ -15,6 +15,7 @@
   let compared = [];  // the names of the last comparison
   let nearAsked = null;  // {name, count} of the last near
   let lastFragment = null;
+  let messageTitle = '';
 
   // ---- the engine ---------------------------------------------------------
 
@@ -47,8 +48,8 @@
 
   // The same terms and scope as tianti-cli options; an OR box counts only
   // when the ones before it are filled, as in the window, so all three go.
-  function queryArgs(format) {
-    const args = ['--scope', scope(), '--format', format, '--and=' + $('and').value];
+  function queryArgs() {
+    const args = ['--scope', scope(), '--format', 'table', '--and=' + $('and').value];
     orBoxes.forEach((id) => args.push('--or=' + $(id).value));
     args.push('--', $('main').value);
     return args;
@@ -58,15 +59,22 @@
     $('message').textContent = texts.join('\n');
   }
 
+  // The messages of a query, from what tianti-cli writes to standard error
+  // for each message box: "title：text" a line.
+  function messagesOf(err) {
+    const prefix = messageTitle + '：';
+    return err.split('\n').filter((line) => line !== '').map((line) =>
+      line.startsWith(prefix) ? line.slice(prefix.length) : line);
+  }
+
   function runQuery() {
-    const table = cli(queryArgs('table')).out;
-    const result = JSON.parse(cli(queryArgs('json')).out);
-    showMessages(result.messages);
-    if (result.rule === null) {
+    const answer = cli(queryArgs());
+    showMessages(messagesOf(answer.err));
+    if (answer.out === '') {
       // No main term: the window warns and clears every box.
       termBoxes.forEach((id) => ($(id).value = ''));
     }
-    paintTable(table);
+    paintTable(answer.out);
     writeFragment();
   }
 
@@ -386,6 +394,7 @@
 
   function applyTexts() {
     const texts = JSON.parse(engine.UTF8ToString(engine._tianti_texts()));
+    messageTitle = texts.title;
     document.title = texts.caption;
     $('caption').textContent = texts.caption;
     Object.keys(texts.tips).forEach((id) => {
