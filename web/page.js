@@ -122,11 +122,10 @@
 
   // ---- compare, near and the graphics adapter ------------------------------
 
+  // Tenths of a per cent: neighbours in a list differ by less than one.
   function percent(relative) {
     const p = relative * 100;
-    if (p > 0 && p < 0.5) return '<1%';
-    // Neighbours differ by tenths of a per cent.
-    return (Math.abs(p - 100) < 10 ? p.toFixed(1) : Math.round(p)) + '%';
+    return p > 0 && p < 0.05 ? '<0.1%' : p.toFixed(1) + '%';
   }
 
   function element(tag, className, text) {
