@@ -18,6 +18,7 @@ import urllib.parse
 
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support.ui import WebDriverWait
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from browser import chromium, open_page  # noqa: E402
@@ -257,6 +258,11 @@ class Page(unittest.TestCase):
         self.driver.refresh()
         open_page(self.driver, address)
         self.assertEqual(self.data("results", "text"), table)
+        # A fragment typed into the address bar of the open page applies at once.
+        self.js("location.hash = '#q=4090&scope=gpu'")
+        want = native_query(case)
+        WebDriverWait(self.driver, 10).until(lambda d: self.data("results", "text") == want)
+        self.assertEqual(self.value("or1"), "")
 
         # A malformed fragment is ignored, never an error.
         for bad in ("#%E0%A4%A", "#q", "#scope=xyz&n=-4&view=nope&near=", "#=&&==&q=%", "#cmp=&cmp=%20",
