@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the format and runs clang-tidy, builds
-# everything and runs every test: the native suite (the page among them,
-# built by the web preset and tested in headless Chromium: tests/web), the
-# same suite under AddressSanitizer/UBSan, a minute of each fuzz target, the
-# Windows programs' tests under the host's Wine (8) in a private Xvfb display
-# and again under Debian 13's Wine 10 in a chroot (tools/wine10.sh; made on
-# the machine's first run), and the release package: built twice and
-# compared, then unpacked and run in a fresh Wine prefix.
+# everything and runs every test: the native suite, the same suite under
+# AddressSanitizer/UBSan, a minute of each fuzz target, the Windows programs'
+# tests under the host's Wine (8) in a private Xvfb display and again under
+# Debian 13's Wine 10 in a chroot (tools/wine10.sh; made on the machine's
+# first run), and the release package: built twice and compared, then
+# unpacked and run in a fresh Wine prefix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
