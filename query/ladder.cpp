@@ -14,17 +14,23 @@ namespace {
 
 constexpr std::u16string_view kTierNames[kTiers] = {u"旗舰", u"高端", u"中端", u"入门", u"办公"};
 
-// The rows of one score, across all columns: their labels lie in [top, bottom).
+// The rows of one score, across all columns: their labels start at `top`;
+// every label of this score or a higher one ends by `bottom`.
 struct Level {
   int score = 0;
   int top = 0;
   int bottom = 0;
 };
 
+// A height on the axis that no label crosses, if there is one: -1 for none.
+constexpr int kNoHeight = -1;
+
 // The axis: score to height, from the levels of the rows shown (highest
 // score first). A score of a level is that level's top; a score between two
 // levels falls in the gap between them, in proportion; beyond the ends the
-// axis goes on at its linear slope.
+// axis goes on at its linear slope. Where the labels above a score reach
+// lower than the labels below it start (in another column), no line across
+// all columns can stand for that score.
 class Axis {
  public:
   Axis(std::vector<Level> levels, double slope) : levels_(std::move(levels)), slope_(slope) {}
@@ -37,8 +43,9 @@ class Axis {
     const auto lo = std::lower_bound(levels_.begin(), levels_.end(), score,
                                      [](const Level& level, int s) { return level.score > s; });
     if (lo == levels_.end()) return levels_.back().bottom + Linear(levels_.back().score - score);
-    if (lo->score == score) return lo->top;
     const Level& hi = *(lo - 1);
+    if (hi.bottom > lo->top) return kNoHeight;
+    if (lo->score == score) return lo->top;
     const long long gap = lo->top - hi.bottom;
     return hi.bottom + static_cast<int>(gap * (hi.score - score) / (hi.score - lo->score));
   }
@@ -88,7 +95,7 @@ void Refine(const Axis& axis, int hi, int top_y, int lo, int bottom_y, int step,
   int upper = hi, upper_y = top_y;
   for (int score = (hi - 1) / step * step; score > lo; score -= step) {
     const int y = axis.At(score);
-    if (y - upper_y < gap || bottom_y - y < gap) continue;
+    if (y == kNoHeight || y - upper_y < gap || bottom_y - y < gap) continue;
     Refine(axis, upper, upper_y, score, y, Finer(step), finest, gap, ticks);
     ticks.push_back({score, y});
     upper = score;
@@ -189,8 +196,10 @@ Ladder LayOutLadder(char16_t list, int best, std::vector<LadderEntry> entries, c
   }
 
   // Each level as high as the linear axis puts it, or, where a column's
-  // labels of the level above reach lower, just below them; what one level
-  // gives way carries on to every level below it.
+  // labels of the levels above reach lower, just below them; what one level
+  // gives way carries on to every level below it. The first level of a tier
+  // starts below every label of the tier above, so that a band's edge cuts
+  // no label.
   const int hi = ladder.rows.front().row.score, lo = ladder.rows.back().row.score;
   const double slope = hi > lo ? static_cast<double>(geometry.linear_height) / (hi - lo) : 0.0;
   std::vector<int> next_free(ladder.columns.size(), 0);
@@ -204,9 +213,10 @@ Ladder LayOutLadder(char16_t list, int best, std::vector<LadderEntry> entries, c
     const int linear = static_cast<int>(std::lround(slope * (hi - score)));
     int top = linear + stretch;
     for (std::size_t k = i; k < end; ++k) top = std::max(top, next_free[ladder.rows[k].column]);
+    if (!levels.empty() && ladder.rows[i].tier != ladder.rows[i - 1].tier) top = std::max(top, levels.back().bottom);
     stretch = top - linear;
     std::fill(in_level.begin(), in_level.end(), 0);
-    int bottom = top;
+    int bottom = levels.empty() ? top : levels.back().bottom;
     for (std::size_t k = i; k < end; ++k) {
       LadderRow& row = ladder.rows[k];
       row.top = top + in_level[row.column]++ * h;
