@@ -1,5 +1,6 @@
 #include "query/ladder_svg.h"
 
+#include <algorithm>
 #include <charconv>
 #include <stdexcept>
 
@@ -21,6 +22,7 @@ constexpr int kTierStrip = 44;
 constexpr int kTickLabels = 60;
 constexpr int kChartLeft = kMargin + kTierStrip + kTickLabels;
 constexpr int kColumnWidth = 420;
+constexpr int kMinWidth = 1000;
 constexpr int kColumnHead = 26;
 constexpr int kCaption = 112;  // title and three lines
 constexpr int kChartTop = kCaption + kColumnHead + 8;
@@ -158,12 +160,12 @@ void Caption(Svg& svg, const Ladder& ladder, std::u16string_view query, int mark
   svg.Text(cpu ? u"CPU 天梯图" : u"GPU 显卡天梯图");
   svg.Raw("</title>\n");
   svg.Rect(0, 0, width, kCaption, "#ffffff");
-  svg.TextLine("t", kMargin, 36, cpu ? u"CPU 天梯图" : u"GPU 显卡天梯图");
+  const std::u16string title = cpu ? u"CPU 天梯图" : u"GPU 显卡天梯图";
+  svg.TextLine("t", kMargin, 36, query.empty() ? title : title + u"：" + std::u16string(query));
 
-  std::u16string line = u"数据：" + Utf16(cpu ? kCpuSource : kGpuSource) + u" 得分，" + Utf16(kDataDate) +
-                        u"发布的公开榜单，得分越高越强 · ";
   const std::u16string shown = Number(static_cast<long long>(ladder.rows.size()));
-  line += query.empty() ? u"全榜 " + shown + u" 款" : u"查询 " + std::u16string(query) + u" · 图中 " + shown + u" 款";
+  std::u16string line = u"数据：" + Utf16(cpu ? kCpuSource : kGpuSource) + u" 得分，" + Utf16(kDataDate) +
+                        u"发布的公开榜单，得分越高越强 · " + (query.empty() ? u"全榜 " : u"图中 ") + shown + u" 款";
   if (marks > 0) line += u" · 标记 " + Number(marks) + u" 款（黄底，前为编号）";
   svg.TextLine("c", kMargin, 62, line);
 
@@ -184,10 +186,11 @@ void ColumnHeads(Svg& svg, const Ladder& ladder, int top) {
   svg.TextLine("k", kChartLeft - 6, top + 18, u"得分");
 }
 
-void Bands(Svg& svg, const Ladder& ladder, int width) {
+void Bands(Svg& svg, const Ladder& ladder) {
+  const int right = kChartLeft + kColumnWidth * static_cast<int>(ladder.columns.size());
   for (const LadderBand& band : ladder.bands) {
     const int top = kChartTop + band.top, height = band.bottom - band.top;
-    svg.Rect(kMargin, top, width - 2 * kMargin, height, kBandFill[band.tier]);
+    svg.Rect(kMargin, top, right - kMargin, height, kBandFill[band.tier]);
     svg.Rect(kMargin, top, kTierStrip - 4, height, kStripFill[band.tier]);
     if (height < 18) continue;
     for (int y = top + 20; y < top + height - 4; y += kTierLabelRepeat) {
@@ -253,7 +256,8 @@ std::u16string QueryCaption(const Terms& terms) {
 
 std::string LadderSvgText(const Ladder& ladder, std::u16string_view query) {
   if (ladder.row_height != kRowHeight) throw std::invalid_argument("the SVG draws 16-unit rows");
-  const int width = kChartLeft + kColumnWidth * static_cast<int>(ladder.columns.size()) + kMargin;
+  // Wide enough for the caption when a query finds one maker's devices only.
+  const int width = std::max(kMinWidth, kChartLeft + kColumnWidth * static_cast<int>(ladder.columns.size()) + kMargin);
   const int height = kChartTop + ladder.height + kFooter;
   int marks = 0;
   for (const LadderRow& row : ladder.rows) marks += row.marked ? 1 : 0;
@@ -272,7 +276,7 @@ std::string LadderSvgText(const Ladder& ladder, std::u16string_view query) {
   svg.Rect(0, 0, width, height, "#ffffff");
   Caption(svg, ladder, query, marks, width);
   ColumnHeads(svg, ladder, kCaption);
-  Bands(svg, ladder, width);
+  Bands(svg, ladder);
   Rows(svg, ladder);
   const int bottom = kChartTop + ladder.height + 8;
   ColumnHeads(svg, ladder, bottom);

@@ -45,8 +45,8 @@ TEST(Ladder, HoldsItsInvariantsOnTheRealLists) {
     for (const std::u16string& name : c.marks) {
       if (auto row = Resolve(name, c.scope).row) marks.push_back(*row);
     }
-    const Ladder ladder =
-        LayOutLadder(list, RowAt(list, 1)->score, LadderEntries(c.scope, c.terms, marks), LadderGeometry{});
+    const Ladder ladder = LayOutLadder(list, RowAt(list, 1)->score, LadderEntries(c.scope, c.terms, marks),
+                                       LadderGeometry{});
     const int h = ladder.row_height;
 
     // Each row the query finds and each mark, once; only those.
@@ -164,9 +164,8 @@ TEST(Ladder, TiersHalveFromTheBest) {
   struct {
     int score, best, tier;
   } const cases[] = {
-      {41290, 41290, 0}, {20645, 41290, 0}, {20644, 41290, 1}, {10323, 41290, 1}, {10322, 41290, 2},
-      {5162, 41290, 2},  {5161, 41290, 3},  {2581, 41290, 3},  {2580, 41290, 4},  {0, 41290, 4},
-      {50, 99, 0},       {49, 99, 1},
+      {41290, 41290, 0}, {20645, 41290, 0}, {20644, 41290, 1}, {10323, 41290, 1}, {10322, 41290, 2}, {5162, 41290, 2},
+      {5161, 41290, 3},  {2581, 41290, 3},  {2580, 41290, 4},  {0, 41290, 4},     {50, 99, 0},       {49, 99, 1},
   };
   for (const auto& c : cases) EXPECT_EQ(TierOf(c.score, c.best), c.tier) << c.score << " of " << c.best;
   EXPECT_EQ(TierName(0), u"旗舰");
