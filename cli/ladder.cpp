@@ -50,7 +50,7 @@ struct Options {
 bool Asked(const std::vector<std::u16string>& args) {
   for (const std::u16string& arg : args) {
     if (arg == u"--") break;
-    if (arg == u"--ladder") return true;
+    if (SplitOption(arg).name == u"--ladder") return true;  // "--ladder=..." is told it takes no value
   }
   return false;
 }
