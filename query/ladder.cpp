@@ -139,6 +139,47 @@ std::vector<LadderColumn> LadderColumns(char16_t list) {
   return {{u"NVIDIA", kMakerNvidia}, {u"AMD", kMakerAmd}, {u"Intel", kMakerIntel}, {u"其他", 0}};
 }
 
+namespace {
+
+// The lead maker of every row of a compiled list, read once: the whole GPU
+// list's words take longer to read than the rest of its ladder.
+const std::vector<std::uint16_t>& LeadMakers(const data::RowList& list) {
+  static const auto read = [](const data::RowList& rows) {
+    std::vector<std::uint16_t> makers(static_cast<std::size_t>(rows.count));
+    for (int i = 0; i < rows.count; ++i) makers[i] = LeadMaker(MakersOf(RowAt(rows.letter, i + 1)->description));
+    return makers;
+  };
+  if (&list == &data::kCpuRows) {
+    static const std::vector<std::uint16_t> cpu = read(data::kCpuRows);
+    return cpu;
+  }
+  static const std::vector<std::uint16_t> gpu = read(data::kGpuRows);
+  return gpu;
+}
+
+// The lead maker of a row: the compiled row's from the table above, any
+// other row's (a made-up one) read from its description.
+std::uint16_t LeadMakerOf(const ListRow& row) {
+  for (const data::RowList* list : {&data::kCpuRows, &data::kGpuRows}) {
+    if (list->letter != row.list || row.rank < 1 || row.rank > list->count) continue;
+    const std::u16string_view compiled = list->Row(row.rank - 1);
+    const char16_t* text = row.description.data();
+    if (text >= compiled.data() && text + row.description.size() <= compiled.data() + compiled.size()) {
+      return LeadMakers(*list)[static_cast<std::size_t>(row.rank - 1)];
+    }
+  }
+  return LeadMaker(MakersOf(row.description));
+}
+
+int ColumnOfMaker(const std::vector<LadderColumn>& columns, std::uint16_t maker) {
+  for (std::size_t c = 0; c + 1 < columns.size(); ++c) {
+    if (columns[c].maker == maker) return static_cast<int>(c);
+  }
+  return static_cast<int>(columns.size()) - 1;
+}
+
+}  // namespace
+
 int LadderColumnOf(const std::vector<LadderColumn>& columns, std::u16string_view description) {
   const std::uint16_t maker = LeadMaker(MakersOf(description));
   for (std::size_t c = 0; c + 1 < columns.size(); ++c) {
@@ -155,9 +196,10 @@ Ladder LayOutLadder(char16_t list, int best, std::vector<LadderEntry> entries, c
   ladder.columns = LadderColumns(list);
 
   // Best first; equal scores by rank; a rank given twice once.
-  std::stable_sort(entries.begin(), entries.end(), [](const LadderEntry& a, const LadderEntry& b) {
+  const auto before = [](const LadderEntry& a, const LadderEntry& b) {
     return a.row.score != b.row.score ? a.row.score > b.row.score : a.row.rank < b.row.rank;
-  });
+  };
+  if (!std::is_sorted(entries.begin(), entries.end(), before)) std::stable_sort(entries.begin(), entries.end(), before);
   for (const LadderEntry& e : entries) {
     if (!ladder.rows.empty() && ladder.rows.back().row.rank == e.row.rank) {
       ladder.rows.back().marked = ladder.rows.back().marked || e.marked;
@@ -166,7 +208,7 @@ Ladder LayOutLadder(char16_t list, int best, std::vector<LadderEntry> entries, c
     LadderRow row;
     row.row = e.row;
     row.marked = e.marked;
-    row.column = LadderColumnOf(ladder.columns, e.row.description);
+    row.column = ColumnOfMaker(ladder.columns, LeadMakerOf(e.row));
     row.tier = TierOf(e.row.score, best);
     ladder.rows.push_back(row);
   }

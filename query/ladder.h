@@ -80,7 +80,7 @@ struct Ladder {
   int row_height = 0;
   int height = 0;  // every label, band and tick lies in [0, height)
   std::vector<LadderColumn> columns;
-  std::vector<LadderRow> rows;  // best score first, equal scores in entry order
+  std::vector<LadderRow> rows;  // best score first, equal scores by rank
   std::vector<LadderBand> bands;
   std::vector<LadderTick> ticks;  // highest score first
 };

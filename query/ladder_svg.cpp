@@ -51,56 +51,77 @@ constexpr std::string_view kStyle =
     ".mk{fill:#ffd54a;stroke:#c88a00;stroke-width:1}"
     "</style>\n";
 
-// Replaces what XML cannot hold even escaped (control characters, U+FFFE,
-// U+FFFF) with U+FFFD; ToUtf8 does so for lone surrogates.
-std::string XmlSafeUtf8(std::u16string_view text) {
-  bool clean = true;
-  for (char16_t c : text) clean = clean && c >= 0x20 && c < 0xFFFE;
-  if (clean) return ToUtf8(text);
-  std::u16string copy(text);
-  for (char16_t& c : copy) {
-    if (c < 0x20 || c >= 0xFFFE) c = u'\uFFFD';
-  }
-  return ToUtf8(copy);
-}
-
 class Svg {
  public:
-  void Raw(std::string_view text) { out_ += text; }
+  void Raw(std::string_view text) { out_.append(text.data(), text.size()); }
   void Int(long long value) {
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     out_.append(digits, end);
   }
-  // Text content or an attribute value.
+  // Text content or an attribute value, escaped. What XML cannot hold even
+  // escaped (control characters, U+FFFE, U+FFFF, lone surrogates) becomes
+  // U+FFFD.
   void Text(std::u16string_view text) {
-    for (char c : XmlSafeUtf8(text)) {
+    // ASCII goes through a buffer, appended a run at a time.
+    char run[256];
+    std::size_t n = 0;
+    auto put = [&](std::string_view bytes) {
+      if (n + bytes.size() > sizeof run) {
+        out_.append(run, n);
+        n = 0;
+      }
+      for (char b : bytes) run[n++] = b;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const char16_t c = text[i];
+      if (c >= 0x80) {
+        char32_t code_point = c;
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+          code_point = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if ((c >= 0xD800 && c < 0xE000) || c >= 0xFFFE) {
+          code_point = 0xFFFD;
+        }
+        out_.append(run, n);
+        n = 0;
+        AppendUtf8(out_, code_point);
+        continue;
+      }
       switch (c) {
-        case '&':
-          out_ += "&amp;";
+        case u'&':
+          put("&amp;");
           break;
-        case '<':
-          out_ += "&lt;";
+        case u'<':
+          put("&lt;");
           break;
-        case '>':
-          out_ += "&gt;";
+        case u'>':
+          put("&gt;");
           break;
-        case '"':
-          out_ += "&quot;";
+        case u'"':
+          put("&quot;");
           break;
-        case '\'':
-          out_ += "&apos;";
+        case u'\'':
+          put("&apos;");
           break;
         default:
-          out_ += c;
+          if (c < 0x20) {
+            put("\xEF\xBF\xBD");  // U+FFFD
+          } else {
+            if (n == sizeof run) {
+              out_.append(run, n);
+              n = 0;
+            }
+            run[n++] = static_cast<char>(c);
+          }
       }
     }
+    out_.append(run, n);
   }
   // <text class="cls" x="x" y="y">
   void OpenText(std::string_view cls, int x, int y) {
-    out_ += "<text";
+    Raw("<text");
     if (!cls.empty()) {
-      out_ += " class=\"";
+      Raw(" class=\"");
       out_ += cls;
       out_ += '"';
     }
@@ -110,31 +131,31 @@ class Svg {
   void TextLine(std::string_view cls, int x, int y, std::u16string_view text) {
     OpenText(cls, x, y);
     Text(text);
-    out_ += "</text>\n";
+    Raw("</text>\n");
   }
   void Rect(int x, int y, int width, int height, std::string_view fill) {
-    out_ += "<rect";
+    Raw("<rect");
     Coordinates(x, y);
     Attribute("width", width);
     Attribute("height", height);
-    out_ += " fill=\"";
+    Raw(" fill=\"");
     out_ += fill;
-    out_ += "\"/>\n";
+    Raw("\"/>\n");
   }
   void Line(std::string_view cls, int x1, int y1, int x2, int y2) {
-    out_ += "<line class=\"";
+    Raw("<line class=\"");
     out_ += cls;
     out_ += '"';
     Attribute("x1", x1);
     Attribute("y1", y1);
     Attribute("x2", x2);
     Attribute("y2", y2);
-    out_ += "/>\n";
+    Raw("/>\n");
   }
   void Attribute(std::string_view name, long long value) {
     out_ += ' ';
     out_ += name;
-    out_ += "=\"";
+    Raw("=\"");
     Int(value);
     out_ += '"';
   }
@@ -146,6 +167,22 @@ class Svg {
 
  private:
   std::string out_;
+};
+
+// A short piece of markup built on the stack.
+class Line {
+ public:
+  void Put(std::string_view text) {
+    for (char c : text) buffer_[size_++] = c;
+  }
+  void Int(int value) {
+    size_ = static_cast<std::size_t>(std::to_chars(buffer_ + size_, buffer_ + sizeof buffer_, value).ptr - buffer_);
+  }
+  std::string_view view() const { return {buffer_, size_}; }
+
+ private:
+  char buffer_[96];
+  std::size_t size_ = 0;
 };
 
 std::u16string Ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
@@ -230,13 +267,23 @@ void Rows(Svg& svg, const Ladder& ladder) {
       svg.Raw("/>");
       svg.TextLine("n", x + kColumnWidth - 50, y + 12, RowNumber(row.row));
     }
-    svg.OpenText(row.marked ? "m" : "", x + 6, y + 12);
+    // The one element of every row, so written with few appends:
+    // <text x="" y="">description<tspan class="s" x="">score</tspan></text>
+    Line line;
+    line.Put(row.marked ? "<text class=\"m\" x=\"" : "<text x=\"");
+    line.Int(x + 6);
+    line.Put("\" y=\"");
+    line.Int(y + 12);
+    line.Put("\">");
+    svg.Raw(line.view());
     svg.Text(row.row.description);
-    svg.Raw("<tspan class=\"s\"");
-    svg.Attribute("x", x + kColumnWidth - 6);
-    svg.Raw(">");
-    svg.Int(row.row.score);
-    svg.Raw("</tspan></text>\n");
+    line = Line();
+    line.Put("<tspan class=\"s\" x=\"");
+    line.Int(x + kColumnWidth - 6);
+    line.Put("\">");
+    line.Int(row.row.score);
+    line.Put("</tspan></text>\n");
+    svg.Raw(line.view());
     if (row.marked) svg.Raw("</g>\n");
   }
 }
