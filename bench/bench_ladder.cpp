@@ -13,7 +13,7 @@ namespace {
 
 void Ladder(benchmark::State& state, tianti::query::Scope scope) {
   std::size_t bytes = 0;
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     const std::string svg = tianti::query::LadderSvg(scope, tianti::query::Terms{}, {});
     bytes = svg.size();
     benchmark::DoNotOptimize(svg.data());

@@ -84,38 +84,43 @@ int CoarseStep(int range) {
   return step;
 }
 
-// Ticks between two placed ones (or the ends of the axis), the upper at
-// height `top_y` for score `hi`, the lower at `bottom_y` for `lo`: the
-// multiples of `step` that keep `gap` from each other and from both, then
-// within each interval that leaves, the multiples of the next finer step,
-// down to `finest`.
-void Refine(const Axis& axis, int hi, int top_y, int lo, int bottom_y, int step, int finest, int gap,
-            std::vector<LadderTick>& ticks) {
-  if (step < finest || bottom_y - top_y < 2 * gap) return;
-  int upper = hi, upper_y = top_y;
-  for (int score = (hi - 1) / step * step; score > lo; score -= step) {
-    const int y = axis.At(score);
-    if (y == kNoHeight || y - upper_y < gap || bottom_y - y < gap) continue;
-    Refine(axis, upper, upper_y, score, y, Finer(step), finest, gap, ticks);
-    ticks.push_back({score, y});
-    upper = score;
-    upper_y = y;
-  }
-  Refine(axis, upper, upper_y, lo, bottom_y, Finer(step), finest, gap, ticks);
-}
+// An interval of the axis still to fill with ticks: from score `hi` at
+// height `top_y` down to `lo` at `bottom_y` (placed ticks or the ends),
+// with the multiples of `step`.
+struct Gap {
+  int hi, top_y, lo, bottom_y, step;
+};
 
+// Ticks at the multiples of a step that keep `gap` from each other and from
+// the ends of their interval, coarsest step first; the intervals they leave
+// take the next finer step, down to `finest`. Highest score first.
 std::vector<LadderTick> Ticks(const Axis& axis, int gap) {
   std::vector<LadderTick> ticks;
   const std::vector<Level>& levels = axis.levels();
   if (levels.empty()) return ticks;
   const int hi = levels.front().score, lo = levels.back().score;
-  // The ends are open: a tick may sit at the highest row or the lowest.
-  const int top_end = hi + 1, bottom_end = lo - 1;
   // Steps down to a hundredth of the coarsest: round numbers on the scale,
   // and the rows carry their own scores.
   const int coarse = CoarseStep(hi - lo);
-  Refine(axis, top_end, axis.At(hi) - gap, bottom_end, axis.At(lo) + gap, coarse, std::max(1, coarse / 100), gap,
-         ticks);
+  const int finest = std::max(1, coarse / 100);
+  // The ends are open: a tick may sit at the highest row or the lowest.
+  std::vector<Gap> todo = {{hi + 1, axis.At(hi) - gap, lo - 1, axis.At(lo) + gap, coarse}};
+  while (!todo.empty()) {
+    const Gap g = todo.back();
+    todo.pop_back();
+    if (g.step < finest || g.bottom_y - g.top_y < 2 * gap) continue;
+    int upper = g.hi, upper_y = g.top_y;
+    for (int score = (g.hi - 1) / g.step * g.step; score > g.lo; score -= g.step) {
+      const int y = axis.At(score);
+      if (y == kNoHeight || y - upper_y < gap || g.bottom_y - y < gap) continue;
+      todo.push_back({upper, upper_y, score, y, Finer(g.step)});
+      ticks.push_back({score, y});
+      upper = score;
+      upper_y = y;
+    }
+    todo.push_back({upper, upper_y, g.lo, g.bottom_y, Finer(g.step)});
+  }
+  std::sort(ticks.begin(), ticks.end(), [](const LadderTick& a, const LadderTick& b) { return a.score > b.score; });
   return ticks;
 }
 

@@ -295,10 +295,13 @@ std::u16string QueryCaption(const Terms& terms) {
   const Rule rule = ChooseRule(terms);
   std::u16string text = terms.main;
   if (rule == Rule::kMainAndAlso) return text + u" 且 " + terms.also;
-  const std::u16string* const ors[] = {&terms.or1, &terms.or2, &terms.or3};
-  const int in_force = rule == Rule::kMain ? 0 : Letter(rule) - u'b';  // c: 1, d: 2, e: 3
-  for (int k = 0; k < in_force; ++k) text += u" 或 " + *ors[k];
-  return text;
+  // Rules c, d and e: OR 1, OR 1 and 2, OR 1 to 3.
+  if (rule == Rule::kMain) return text;
+  text += u" 或 " + terms.or1;
+  if (rule == Rule::kMainOrOne) return text;
+  text += u" 或 " + terms.or2;
+  if (rule == Rule::kMainOrTwo) return text;
+  return text + u" 或 " + terms.or3;
 }
 
 std::string LadderSvgText(const Ladder& ladder, std::u16string_view query) {
