@@ -161,7 +161,10 @@ std::optional<int> RunLadderMode(const std::vector<std::u16string>& args, std::o
         if (d.resolution.row) {
           marks.push_back(*d.resolution.row);
         } else {
-          err << NotMarked(d.name ? *d.name : d.reported, d.resolution);
+          const std::u16string& shown = d.name ? *d.name : d.reported;
+          err << NotMarked(
+              shown.empty() ? std::u16string(u"（无名称的") + (d.kind[0] == 'c' ? u"处理器）" : u"显卡）") : shown,
+              d.resolution);
           unresolved = true;
         }
       }

@@ -185,14 +185,6 @@ int ColumnOfMaker(const std::vector<LadderColumn>& columns, std::uint16_t maker)
 
 }  // namespace
 
-int LadderColumnOf(const std::vector<LadderColumn>& columns, std::u16string_view description) {
-  const std::uint16_t maker = LeadMaker(MakersOf(description));
-  for (std::size_t c = 0; c + 1 < columns.size(); ++c) {
-    if (columns[c].maker == maker) return static_cast<int>(c);
-  }
-  return static_cast<int>(columns.size()) - 1;
-}
-
 Ladder LayOutLadder(char16_t list, int best, std::vector<LadderEntry> entries, const LadderGeometry& geometry) {
   Ladder ladder;
   ladder.list = list;
@@ -237,8 +229,7 @@ Ladder LayOutLadder(char16_t list, int best, std::vector<LadderEntry> entries, c
   const int h = geometry.row_height;
   const int pad = h / 2;
   if (ladder.rows.empty()) {
-    ladder.height = 2 * h;
-    ladder.bands.push_back({0, 0, ladder.height});
+    ladder.height = 2 * h;  // room for a line that says so
     return ladder;
   }
 

@@ -44,10 +44,6 @@ struct LadderColumn {
 // AMD, Intel, 其他.
 std::vector<LadderColumn> LadderColumns(char16_t list);
 
-// The column of a row description: its lead maker's (query/maker.h), or the
-// last one, 其他, for any other maker or none.
-int LadderColumnOf(const std::vector<LadderColumn>& columns, std::u16string_view description);
-
 struct LadderEntry {
   ListRow row;
   bool marked = false;
@@ -55,6 +51,8 @@ struct LadderEntry {
 
 struct LadderRow {
   ListRow row;
+  // Its lead maker's column (query/maker.h), or the last one, 其他, for any
+  // other maker or none.
   int column = 0;
   int top = 0;  // the label takes [top, top + row_height)
   int tier = 0;
@@ -78,11 +76,11 @@ struct Ladder {
   char16_t list = 0;
   int best = 0;  // the list's best score, the tiers' yardstick
   int row_height = 0;
-  int height = 0;  // every label, band and tick lies in [0, height)
-  std::vector<LadderColumn> columns;
-  std::vector<LadderRow> rows;  // best score first, equal scores by rank
-  std::vector<LadderBand> bands;
-  std::vector<LadderTick> ticks;  // highest score first
+  int height = 0;                     // every label, band and tick lies in [0, height)
+  std::vector<LadderColumn> columns;  // those with rows; all of them when there are none
+  std::vector<LadderRow> rows;        // best score first, equal scores by rank
+  std::vector<LadderBand> bands;      // none when there are no rows
+  std::vector<LadderTick> ticks;      // highest score first
 };
 
 struct LadderGeometry {
