@@ -10,6 +10,10 @@
 #   resolve  one device-name resolution (the CLI's --compare, --near,
 #         --mine: eight names as systems report them, in turn) against the
 #         worst query in the core, both from one tianti-bench run.
+#   ladder  the ladder (天梯图) of the whole GPU list, layout and SVG text
+#         (what tianti-cli --ladder --scope gpu prints), against the worst
+#         query in the core, both from one tianti-bench run; the SVG's size
+#         in bytes (GPU and CPU lists) is printed under the table.
 #   cli   tianti-cli as a whole process against grep -F -i over data/*.txt,
 #         for the same term: one found in many rows and one found in none;
 #         hyperfine, medians.
@@ -143,6 +147,16 @@ resolve_name() {
        "$(json_median "$raw/resolve.json" gbench BM_WorstQuery)"
 }
 
+ladder_gpu() {
+  "$build/bench/tianti-bench" --benchmark_filter='^BM_(LadderGpu|LadderCpu|WorstQuery)$' \
+    --benchmark_repetitions="$samples" --benchmark_enable_random_interleaving=true \
+    --benchmark_min_time=0.05 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$raw/ladder.json" --benchmark_out_format=json --benchmark_color=false \
+    >"$raw/ladder.txt" 2>"$raw/ladder.err"
+  echo "$(json_median "$raw/ladder.json" gbench BM_LadderGpu)" \
+       "$(json_median "$raw/ladder.json" gbench BM_WorstQuery)"
+}
+
 # cli_against_grep TERM: tianti-cli TERM, and grep -F -i TERM over the lists.
 cli_against_grep() {
   local json=$raw/cli-$1.json
@@ -159,6 +173,7 @@ page_query() { /usr/bin/python3 tools/bench-web.py query "$page" "$samples" 2>"$
 
 add_line "worst query in the core (rule e, nothing found)" "memchr over the same row bytes" 3 core_worst_query
 add_line "one device-name resolution (system names)" "worst query in the core" 10 resolve_name
+add_line "ladder SVG of the whole GPU list (layout + text)" "worst query in the core" 50 ladder_gpu
 add_line "tianti-cli ryzen, whole process" "grep -F -i ryzen data/*.txt" 1.5 cli_ryzen
 add_line "tianti-cli nosuchdevice, whole process" "grep -F -i nosuchdevice data/*.txt" 1.5 cli_nothing
 if [ $web = 1 ]; then
@@ -197,7 +212,6 @@ done
 if [ -f "$raw/core.txt" ]; then
   sed -e 's/\x1b\[[0-9;]*m//g' "$raw/core.txt" |
     sed -n 's/^worst query .*(\(.*\) filter).*/row filter in use: \1/p'
-
 fi
 
 if [ $web = 1 ] && [ -f "$page" ]; then
@@ -205,6 +219,19 @@ if [ $web = 1 ] && [ -f "$page" ]; then
   verdict=$([ "$size" -le 2097152 ] && echo met || echo MISSED)
   [ "$verdict" = met ] || missed=1
   echo "page size: build/web/tianti.html $size bytes (goal: at most 2 MB = 2097152) $verdict"
+fi
+
+# The ladder's SVG size, from the same run's counters.
+if [ -f "$raw/ladder.json" ]; then
+  python3 - "$raw/ladder.json" <<'EOF'
+import json, sys
+sizes = {b["run_name"]: int(b["svg_bytes"]) for b in json.load(open(sys.argv[1]))["benchmarks"]
+         if b.get("aggregate_name") == "median" and "svg_bytes" in b}
+gpu, cpu = sizes.get("BM_LadderGpu"), sizes.get("BM_LadderCpu")
+if gpu and cpu:
+    print(f"ladder SVG size: whole GPU list {gpu} bytes ({gpu / 1024:.0f} KiB), "
+          f"whole CPU list {cpu} bytes ({cpu / 1024:.0f} KiB)")
+EOF
 fi
 
 # The Windows program's figures (start-up, Query press, size, working set)
