@@ -101,7 +101,7 @@ function createLadderView(page) {
     const top = Number(bar.getAttribute('y'));
     const height = Number(bar.getAttribute('height'));
     const width = svg.getAttribute('width');
-    const ns = 'http://www.w3.org/2000/svg';
+    const ns = svg.namespaceURI;
     const head = document.createElementNS(ns, 'svg');
     const set = (e, attributes) => Object.keys(attributes).forEach((a) => e.setAttribute(a, attributes[a]));
     set(head, {'class': 'ladder-head', 'aria-hidden': 'true', 'width': width, 'height': height,
@@ -135,7 +135,9 @@ function createLadderView(page) {
     drawn = key;
     const answer = page.cli(line);
     const box = $('ladder');
-    const errors = answer.err.split('\n').filter((l) => l !== '').map((l) => l.replace(/^tianti-cli: /, ''));
+    // The CLI's notes of names it could not mark, in the page's language.
+    const errors = answer.err.split('\n').filter((l) => l !== '').map((l) =>
+      l.replace(/^tianti-cli: /, '').replace(' / did not resolve to a single row', '').replace('候选 candidates：', '候选：'));
     box.dataset.svg = answer.out;
     box.textContent = '';
     const marks = $('ladder-marks');
