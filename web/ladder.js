@@ -74,14 +74,18 @@ function createLadderView(page) {
     return lines.concat(errors).join('\n');
   }
 
-  // Scrolls the picture (not the page) so that `mark` sits in its middle,
-  // sideways only as far as it takes to show the mark (from its left end
-  // when it is wider than the frame), so the score axis stays where it can.
+  // Scrolls the picture (not the page) so that `mark` sits in the middle of
+  // the part of the frame on screen (of the whole frame when little of it
+  // is), sideways only as far as it takes to show the mark (from its left
+  // end when it is wider than the frame), so the score axis stays where it can.
   function scrollToMark(mark) {
     const box = $('ladder');
     const at = mark.getBoundingClientRect();
     const frame = box.getBoundingClientRect();
-    box.scrollTop += at.top - frame.top - (box.clientHeight - at.height) / 2;
+    const top = Math.max(frame.top, 0);
+    const bottom = Math.min(frame.top + box.clientHeight, window.innerHeight);
+    const middle = bottom - top >= 4 * at.height ? (top + bottom) / 2 : frame.top + box.clientHeight / 2;
+    box.scrollTop += at.top + at.height / 2 - middle;
     const left = at.left - frame.left;
     const right = left + at.width - box.clientWidth;
     if (left < 0 || at.width > box.clientWidth) {
