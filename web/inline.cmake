@@ -1,17 +1,19 @@
-# Puts the style, the engine and the page's script into the HTML page, in
-# place of its three markers, and checks the one file's size.
-# cmake -DPAGE=page.html -DSTYLE=page.css -DENGINE=engine.js -DSCRIPT=page.js -DOUT=tianti.html -P inline.cmake
+# Puts the style, the engine and the page's scripts into the HTML page, in
+# place of its four markers, and checks the one file's size.
+# cmake -DPAGE=page.html -DSTYLE=page.css -DENGINE=engine.js -DLADDER=ladder.js -DSCRIPT=page.js
+#       -DOUT=tianti.html -P inline.cmake
 file(READ ${PAGE} page)
 file(READ ${STYLE} style)
 file(READ ${ENGINE} engine)
+file(READ ${LADDER} ladder)
 file(READ ${SCRIPT} script)
-foreach(part engine script)
+foreach(part engine ladder script)
   string(FIND "${${part}}" "</script" at)
   if(NOT at EQUAL -1)
     message(FATAL_ERROR "${part} holds \"</script\": it cannot go inline")
   endif()
 endforeach()
-foreach(marker "/*tianti:style*/" "/*tianti:engine*/" "/*tianti:script*/")
+foreach(marker "/*tianti:style*/" "/*tianti:engine*/" "/*tianti:ladder*/" "/*tianti:script*/")
   string(FIND "${page}" "${marker}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "${PAGE} has no ${marker}")
@@ -19,6 +21,7 @@ foreach(marker "/*tianti:style*/" "/*tianti:engine*/" "/*tianti:script*/")
 endforeach()
 string(REPLACE "/*tianti:style*/" "${style}" page "${page}")
 string(REPLACE "/*tianti:engine*/" "${engine}" page "${page}")
+string(REPLACE "/*tianti:ladder*/" "${ladder}" page "${page}")
 string(REPLACE "/*tianti:script*/" "${script}" page "${page}")
 file(WRITE ${OUT} "${page}")
 file(SIZE ${OUT} size)

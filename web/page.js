@@ -1,7 +1,7 @@
 // The page's wiring: every answer comes from the engine, as a tianti-cli
 // command line run through the CLI's own code (web/bindings.cpp); this script
 // only builds the command lines, shows what they print and keeps the page's
-// state in the address's fragment.
+// state in the address's fragment. The 天梯图 view is web/ladder.js.
 'use strict';
 (function () {
   const $ = (id) => document.getElementById(id);
@@ -16,6 +16,16 @@
   let nearAsked = null;  // {name, count} of the last near
   let lastFragment = null;
   let messageTitle = '';
+  const ladder = createLadderView({
+    $: $,
+    cli: cli,
+    element: element,
+    queryScope: () => scope(),
+    queryTerms: () => termBoxes.map((id) => $(id).value),
+    compared: () => compared,
+    shown: () => currentView() === 'ladder',
+    changed: () => writeFragment(),
+  });
 
   // ---- the engine ---------------------------------------------------------
 
@@ -76,6 +86,7 @@
     }
     paintTable(answer.out);
     writeFragment();
+    ladder.changed();
   }
 
   function paintTable(text) {
@@ -90,6 +101,7 @@
     paintTable('');
     showMessages([]);
     writeFragment();
+    ladder.changed();
     $('main').focus();
   }
 
@@ -209,6 +221,7 @@
       });
     }
     writeFragment();
+    ladder.changed();
   }
 
   function nearCount() {
@@ -271,6 +284,8 @@
       $(tab.getAttribute('aria-controls')).hidden = !on;
       if (on && focus) tab.focus();
     });
+    document.body.dataset.view = view;
+    if (view === 'ladder' && engine) ladder.draw();
   }
 
   // ---- the fragment: #q=4090&scope=gpu&and=…&or1=…&cmp=…&cmp=…&near=…&n=5&view=…
@@ -295,6 +310,7 @@
     const n = Number(text('n'));
     if (text('n') !== null && Number.isInteger(n) && n >= 0 && n <= 50) state.count = n;
     if (views.includes(text('view'))) state.view = text('view');
+    state.ladder = ladder.read(params);
     return state;
   }
 
@@ -311,6 +327,7 @@
       params.append('n', String(nearAsked.count));
     }
     if (currentView() !== views[0]) params.append('view', currentView());
+    ladder.write(params);
     const fragment = params.toString();
     lastFragment = fragment;
     const url = location.href.replace(/#.*$/, '') + (fragment ? '#' + fragment : '');
@@ -325,7 +342,7 @@
     const state = readFragment();
     termBoxes.forEach((id) => ($(id).value = (state.terms && state.terms[id]) || ''));
     $('scope-' + (state.scope || 'all')).checked = true;
-    showView(state.view || views[0], false);
+    ladder.apply(state.ladder || {});
     if (state.compare) $('compare-names').value = state.compare.join('\n');
     if (state.near) $('near-name').value = state.near;
     if (state.count !== undefined) $('near-count').value = state.count;
@@ -337,6 +354,7 @@
     }
     if (state.compare) runCompare();
     if (state.near) runNear();
+    showView(state.view || views[0], false);
     writeFragment();
   }
 
@@ -359,6 +377,7 @@
     scopes.forEach((s) =>
       $('scope-' + s).addEventListener('change', () => ($('main').value.trim() !== '' ? runQuery() : writeFragment())));
     $('reset').addEventListener('click', reset);
+    ladder.wire();
     $('copy').addEventListener('click', copyTable);
     $('compare-form').addEventListener('submit', (e) => {
       e.preventDefault();

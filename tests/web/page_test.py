@@ -2,8 +2,9 @@
 """The page (build/web/tianti.html) in headless Chromium, against the native
 tianti-cli: seeded random queries whose table equals the CLI's, the messages,
 Reset, the scope options, compare and near, the graphics adapter with an
-injected renderer string, the page offline with no request made, the state
-in the fragment, and labels and keys.
+injected renderer string, the 天梯图 view against tianti-cli --ladder, the
+page offline with no request made, the state in the fragment, and labels
+and keys.
 
 Usage: page_test.py --cli PATH-TO-native-tianti-cli --page PATH-TO-tianti.html
 """
@@ -11,8 +12,10 @@ import argparse
 import json
 import os
 import random
+import shutil
 import subprocess
 import sys
+import tempfile
 import unittest
 import urllib.parse
 
@@ -392,6 +395,97 @@ class Offline(unittest.TestCase):
             # The log sees the page itself, and nothing else of it or anyone's.
             self.assertEqual(sorted(set(ours)), [page])
             self.assertEqual(outside, [])
+
+
+def native_ladder(scope, main="", marks=(), **terms):
+    args = ["--ladder", "--scope", scope]
+    for name in marks:
+        args.append("--mark=" + name)
+    if terms.get("and"):
+        args += ["--and", terms["and"]]
+    for key in ("or1", "or2", "or3"):
+        if terms.get(key):
+            args += ["--or", terms[key]]
+    return native(*args, *(["--", main] if main else []))
+
+
+# The ladder view's picture: its SVG text, whether it is drawn, its marks and
+# whether the first one lies inside the frame, and the note.
+LADDER = """
+const box = document.getElementById('ladder');
+const svg = box.querySelector('svg:not(.ladder-head)');
+const mark = box.querySelector('g.mark');
+const inside = (a, b) => a.top >= b.top && a.bottom <= b.bottom && a.left >= b.left && a.right <= b.right;
+return {svg: box.dataset.svg, drawn: !!svg && svg.getBoundingClientRect().height > 100,
+        marks: Array.from(box.querySelectorAll('g.mark')).map((g) => g.id),
+        inView: !!mark && inside(mark.getBoundingClientRect(), box.getBoundingClientRect()),
+        note: document.getElementById('ladder-note').textContent,
+        pageWidth: document.documentElement.scrollWidth, width: innerWidth};
+"""
+
+
+class Ladder(unittest.TestCase):
+    """The 天梯图 view against tianti-cli --ladder, its file and its address."""
+
+    def test_ladder_view(self):
+        downloads = tempfile.mkdtemp(prefix="tianti-ladder-")
+        with chromium(1280, 900) as driver:
+            driver.execute_cdp_cmd("Page.setDownloadBehavior", {"behavior": "allow", "downloadPath": downloads})
+            js = driver.execute_script
+            open_page(driver, URL + "#q=rtx&and=40&scope=gpu")
+            driver.find_element(By.ID, "tab-ladder").click()
+            got = js(LADDER)
+            self.assertEqual(got["svg"], native_ladder("gpu", "rtx", **{"and": "40"}))
+            self.assertTrue(got["drawn"])
+            self.assertEqual(got["marks"], [])
+
+            # The query in ALL: the ladder says so and draws GPU, or CPU when chosen.
+            driver.find_element(By.ID, "tab-query").click()
+            js("document.getElementById('main').value = 'ryzen 9';"
+               "document.getElementById('and').value = ''; document.getElementById('or1').value = '7950';"
+               "document.getElementById('scope-all').click(); document.getElementById('query').click()")
+            driver.find_element(By.ID, "tab-ladder").click()
+            got = js(LADDER)
+            self.assertEqual(got["svg"], native_ladder("gpu", "ryzen 9", or1="7950"))
+            self.assertIn("ALL", got["note"])
+            driver.find_element(By.ID, "ladder-scope-cpu").click()
+            got = js(LADDER)
+            self.assertEqual(got["svg"], native_ladder("cpu", "ryzen 9", or1="7950"))
+            self.assertNotIn("ALL", got["note"])
+
+            # The compared devices as marks on the whole list, scrolled to;
+            # a name of the other list is said not to be marked.
+            names = ["RTX 4070", "Radeon RX 7800 XT", "i9-13900K"]
+            js("document.getElementById('compare-names').value = arguments[0];"
+               "document.getElementById('compare-run').click()", "\n".join(names))
+            driver.find_element(By.ID, "ladder-source-compare").click()
+            driver.find_element(By.ID, "ladder-scope-gpu").click()
+            got = js(LADDER)
+            self.assertEqual(got["svg"], native_ladder("gpu", marks=names))
+            self.assertEqual(len(got["marks"]), 2)
+            self.assertTrue(got["inView"])
+            self.assertIn("i9-13900K", got["note"])
+            self.assertEqual(got["pageWidth"], got["width"])  # the picture scrolls, not the page
+
+            # Saved, it is the same bytes, through a blob: link the page's policy allows.
+            driver.find_element(By.ID, "ladder-save").click()
+            WebDriverWait(driver, 10).until(
+                lambda d: [f for f in os.listdir(downloads) if f.endswith(".svg")])
+            [saved] = os.listdir(downloads)
+            with open(os.path.join(downloads, saved), encoding="utf-8", newline="") as f:
+                self.assertEqual(f.read(), got["svg"])
+
+            # The view comes back from its address, and the CPU whole list from a new one.
+            address = driver.current_url
+            self.assertIn("view=ladder", address)
+            driver.get("about:blank")
+            open_page(driver, address)
+            self.assertEqual(js(LADDER)["svg"], got["svg"])
+            self.assertTrue(js("return document.getElementById('ladder-source-compare').checked"))
+            driver.get("about:blank")
+            open_page(driver, URL + "#view=ladder&lscope=cpu")
+            self.assertEqual(js(LADDER)["svg"], native_ladder("cpu"))
+        shutil.rmtree(downloads, ignore_errors=True)
 
 
 class File(unittest.TestCase):
