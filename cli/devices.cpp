@@ -396,7 +396,8 @@ std::optional<int> RunDeviceMode(const std::vector<std::u16string>& args, std::o
   }
   if (opt.help) {
     out << kDeviceHelp << kDeviceExitHelp;
-    return kExitOk;
+    out.flush();
+    return out ? kExitOk : kExitError;
   }
   try {
     Output o;
