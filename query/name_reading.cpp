@@ -238,14 +238,12 @@ void Read(std::u16string_view input, std::uint16_t makers, Reading& reading) {
         i = j;
         continue;
       }
-      if (at(j) == "max" && at(j + 1) == "q") {  // "with Max-Q Design"
-        ++reading.dropped;
-        continue;
-      }
     }
-    if (w == "max" && next == "q") {
+    if ((w == "with" && next == "max" && at(i + 2) == "q") || (w == "max" && next == "q")) {
+      // "Max-Q", "with Max-Q Design": the one form, however it is written.
       reading.forms |= words::kMaxQ;
-      ++i;
+      i += w == "with" ? 2 : 1;
+      if (at(i + 1) == "design") ++i;
       continue;
     }
     if (const std::uint8_t form = words::FormOf(w)) {

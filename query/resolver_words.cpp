@@ -75,7 +75,8 @@ constexpr std::string_view kGluedLines[] = {"rtx", "gtx", "gts", "gt", "rx", "hd
 constexpr std::string_view kGluedSuffixes[] = {"super", "xtx", "gre", "ti", "xt"};
 
 // The driver's words in a renderer string's parentheses.
-constexpr std::string_view kDriverWords[] = {"llvm", "drm", "gt1", "gt2", "gt3", "gt4", "rev", "secondary", "0x"};
+constexpr std::string_view kDriverWords[] = {"llvm", "drm", "radv", "wddm", "gt1",      "gt2",
+                                             "gt3",  "gt4", "rev",  "0x",   "secondary"};
 
 }  // namespace
 
@@ -156,6 +157,8 @@ std::size_t SplitGlued(std::string_view word, std::string_view (&parts)[3]) {
   if (!tail.empty()) {
     if (std::find(std::begin(kGluedSuffixes), std::end(kGluedSuffixes), tail) != std::end(kGluedSuffixes)) {
       suffix = tail;
+    } else if (!line.empty() && (tail == "s" || tail == "d")) {
+      suffix = tail == "s" ? "super" : "d";  // "rtx2060s", "rtx4090d"
     } else if (line.empty() && tail.size() == 2 && tail[0] == 'v' && IsDigit(tail[1])) {
       suffix = tail;  // "2680v4": a Xeon's version
     } else if (line.empty() || !AllDigits(tail)) {

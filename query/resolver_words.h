@@ -34,7 +34,9 @@ std::uint8_t FormOf(std::string_view word);
 // "XT", "XTX", "GRE", "D", "Max", "Ultra" ("RTX 4060 Ti" is not "RTX 4060").
 bool IsSuffix(std::string_view word);
 
-// A word that makes a model of its own wherever it stands: "pro".
+// A word that makes a model of its own wherever it stands: "pro". A name's
+// "pro" must be the row's; a row's "pro" that the name lacks only ranks the
+// row below one without it ("Threadripper 5995WX" is the one PRO 5995WX).
 bool IsModelWord(std::string_view word);
 
 // A product line: rows and names that both name lines must share one

@@ -66,7 +66,11 @@ Fit FitRow(const Reading& row, bool may_be_cut, const Reading& name) {
     }
     switch (rw.kind) {
       case Kind::kModel:
-        ++fit.added_models;
+        if (words::IsModelWord(rw.text)) {
+          ++fit.variant_relaxed;
+        } else {
+          ++fit.added_models;
+        }
         break;
       case Kind::kVariant:
         row_variants[row_variant_count++] = VariantClass(rw.text);
