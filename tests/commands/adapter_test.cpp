@@ -47,7 +47,7 @@ TEST(PciIds, TheModelInBracketsIsWhatIsLookedUp) {
   EXPECT_EQ(PciModel("UHD Graphics 620"), "UHD Graphics 620");
   const std::string list = kPciIds;
   const AdapterName amd = NamePciAdapter("0x1002", "0x67df", &list);
-  EXPECT_EQ(amd.name, u"Radeon RX 470/480/570/570X/580/580X/590");
+  EXPECT_EQ(amd.name, u"AMD Radeon RX 470/480/570/570X/580/580X/590");  // with the vendor's maker
   EXPECT_EQ(amd.reported, u"1002:67df Ellesmere [Radeon RX 470/480/570/570X/580/580X/590]");
   // Unknown to the list, or no list: the IDs alone.
   EXPECT_EQ(NamePciAdapter("0x1234", "0x1111", &list).name, std::nullopt);
