@@ -96,8 +96,8 @@ TEST(SysfsAdapterSource, DisplayDevicesInAddressOrderNamedByTheFirstListFound) {
   const AdapterReport named = SysfsAdapterSource(devices, {root + "/none", root + "/pci.ids"}).Query();
   ASSERT_TRUE(named.ok());
   ASSERT_EQ(named.adapters.size(), 3u);
-  EXPECT_EQ(named.adapters[0].name, u"UHD Graphics 620");
-  EXPECT_EQ(named.adapters[1].name, u"GeForce RTX 4090");
+  EXPECT_EQ(named.adapters[0].name, u"Intel UHD Graphics 620");
+  EXPECT_EQ(named.adapters[1].name, u"NVIDIA GeForce RTX 4090");
   EXPECT_EQ(named.adapters[2].name, std::nullopt);
   EXPECT_EQ(named.adapters[2].reported, u"1234:1111");
   EXPECT_TRUE(named.note.empty());
