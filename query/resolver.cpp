@@ -167,6 +167,13 @@ std::vector<std::string> ResolverWords(std::u16string_view name) {
   return words;
 }
 
+std::uint16_t ResolverMakers(std::u16string_view name) {
+  Reading reading;
+  std::uint16_t makers = 0;
+  reading::Read(reading::Unwrap(name, makers), makers, reading);
+  return reading.makers;
+}
+
 Resolution Resolve(std::u16string_view text, Scope scope) {
   Reading name;
   std::uint16_t wrapper_makers = 0;

@@ -23,6 +23,7 @@
 // the name's words unused; a tie is no answer.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,6 +66,11 @@ Resolution Resolve(std::u16string_view name, Scope scope);
 // diagnostics: ResolverWords(u"AMD Ryzen 9 7950X 16-Core Processor") is
 // {"ryzen", "9", "7950x"}.
 std::vector<std::string> ResolverWords(std::u16string_view name);
+
+// The makers (query/maker.h bits) a name is read as: its maker and family
+// words, those of a wrapper's vendor ("ANGLE (NVIDIA, ...)") and of Chinese
+// family names ("锐龙" AMD). An answer's row never names only other makers.
+std::uint16_t ResolverMakers(std::u16string_view name);
 
 // The row of `list` (u'C' or u'G') with the given rank, if there is one.
 std::optional<ListRow> RowAt(char16_t list, int rank);
