@@ -299,14 +299,16 @@ void Read(std::u16string_view input, std::uint16_t makers, Reading& reading) {
 }
 
 std::u16string Unwrap(std::u16string_view name, std::uint16_t& makers) {
-  std::u16string s(name);
+  // No real name is longer; the rest of a longer text is not read.
+  constexpr std::size_t kLongest = 1024;
+  std::u16string s(name.substr(0, kLongest));
   auto lower = [](std::u16string_view t) {
     std::string out;
     for (char16_t c : t) out.push_back(c < 0x80 ? static_cast<char>(c >= u'A' && c <= u'Z' ? c + 32 : c) : '?');
     return out;
   };
   // ANGLE (Vendor, Device ..., D3D11)
-  std::size_t start = s.find_first_not_of(u' ');
+  const std::size_t start = s.find_first_not_of(u' ');
   if (start != std::u16string::npos && lower(s.substr(start, 7)) == "angle (") {
     std::u16string inner = s.substr(start + 7);
     const std::size_t close = inner.rfind(u')');
@@ -329,12 +331,10 @@ std::u16string Unwrap(std::u16string_view name, std::uint16_t& makers) {
   }
   // A driver's part in parentheses, or after an unclosed one.
   for (std::size_t i = s.find(u'('); i != std::u16string::npos; i = s.find(u'(', i + 1)) {
-    std::size_t close = s.find(u')', i);
+    const std::size_t close = s.find(u')', i);
     const std::size_t end = close == std::u16string::npos ? s.size() : close + 1;
     const std::string inside = lower(std::u16string_view(s).substr(i + 1, end - i - 1 - (close != s.npos)));
-    if (words::IsDriverGroup(inside)) {
-      s.replace(i, end - i, u" ");
-    }
+    if (words::IsDriverGroup(inside)) s = s.substr(0, i) + u' ' + s.substr(end);
   }
   return s;
 }

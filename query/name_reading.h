@@ -57,6 +57,7 @@ void Read(std::u16string_view text, std::uint16_t makers, Reading& reading);
 //  - the PCI ID list's "Chip [Product]" and "Vendor [AMD/ATI] Chip [Product]";
 //  - a renderer string's driver part in parentheses ("(navi22, LLVM 15.0.7,
 //    DRM 3.54)", "(TGL GT2)"); "/PCIe/SSE2" is dropped by the reading.
+// Only the first 1024 code units of a name are read.
 std::u16string Unwrap(std::u16string_view name, std::uint16_t& makers);
 
 // The models a combined row names, each as a description of its own:
