@@ -44,10 +44,11 @@ bool IsOrdinal(std::string_view w) {
   return false;
 }
 
-// "8gb", "512mb", "12g" (read "12gb")
+// "8gb", "512mb", "12g" (read "12gb"; "7640g" is a model)
 bool IsMemory(std::string_view w) {
   for (std::string_view unit : {"gb", "mb", "g"}) {
-    if (EndsWith(w, unit) && AllDigits(w.substr(0, w.size() - unit.size()))) return true;
+    const std::string_view number = w.substr(0, w.size() - unit.size());
+    if (EndsWith(w, unit) && AllDigits(number) && (unit != "g" || number.size() <= 2)) return true;
   }
   return false;
 }
@@ -183,7 +184,7 @@ void Read(std::u16string_view input, std::uint16_t makers, Reading& reading) {
     Word& word = reading.words[reading.count++];
     word.text = std::string_view(reading.text).substr(start);
     word.kind = kind;
-    word.line = kind == Kind::kWord && words::IsLine(word.text);
+    word.line = kind == Kind::kWord ? static_cast<std::uint8_t>(words::LineLevel(word.text)) : 0;
     word.last = last_raw + 1 == n;
     if (kind == Kind::kModel || kind == Kind::kTier) reading.has_models = true;
     if (kind == Kind::kClock) reading.processor_marks = true;
@@ -291,7 +292,8 @@ void Read(std::u16string_view input, std::uint16_t makers, Reading& reading) {
     } else if ((w.size() == 2 && w[0] == 'i' && IsDigit(w[1])) ||
                (w.size() == 1 && IsDigit(w[0]) && p && words::LeadsTier(p->text))) {
       kind = Kind::kTier;
-    } else if (HasDigit(w) || words::IsModelWord(w) || (words::IsSuffix(w) && after_model())) {
+    } else if (HasDigit(w) || words::IsModelWord(w) ||
+               ((words::IsSuffix(w) || w.back() == '+') && after_model())) {  // "9800 GTX+"
       kind = Kind::kModel;
     }
     keep(w, {}, kind, i);
@@ -391,7 +393,7 @@ std::size_t SplitCombined(std::u16string_view description, std::u16string (&out)
       while (from < previous.size() && !has_digit(previous[from])) {
         std::string w;
         for (char16_t c : previous[from]) w.push_back(static_cast<char>(letter(c) < 0x80 ? letter(c) : '?'));
-        if (words::IsLine(w)) break;
+        if (words::LineLevel(w) == 2) break;
         ++from;
       }
     }

@@ -25,8 +25,8 @@ inline constexpr std::size_t kMaxWords = 48;
 struct Word {
   std::string_view text;  // into Reading::text
   Kind kind = Kind::kWord;
-  bool line = false;  // a product line: "rtx", "xeon"
-  bool last = false;  // holds the text's last word before anything was dropped
+  std::uint8_t line = 0;  // words::LineLevel: 1 "geforce", 2 "rtx", 3 "xeon"
+  bool last = false;      // holds the text's last word before anything was dropped
 };
 
 struct Reading {

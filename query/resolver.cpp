@@ -152,6 +152,10 @@ Fit FitOfRow(const data::RowList& list, int i, const ListRow& row, const Reading
     f.combined = 1;
     if (f.Key() < best.Key()) best = f;
   }
+  // A GPU row named after a processor is that processor's graphics: only a
+  // name of a processor names it ("Radeon HD 7600" is not "Radeon Ryzen 5
+  // 7600"), and a processor's name names no other graphics.
+  if (list.letter == u'G' && best.processor_row != best.processor_name) best.other_line = true;
   best.not_verbatim = text == row.description ? 0 : 1;
   return best;
 }

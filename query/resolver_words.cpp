@@ -51,12 +51,17 @@ constexpr std::string_view kDropped[] = {
 
 constexpr std::string_view kMakerNames[] = {"amd", "intel", "nvidia", "ati"};
 
-constexpr std::string_view kSuffixes[] = {"ti",  "super", "xt",  "xtx", "gre", "x3d", "d",     "gt", "gts",
-                                          "gto", "gs",    "gso", "se",  "le",  "max", "ultra", "xl"};
+// "RTX 3050 A", "Tesla M2070-Q": a letter after the number is a model too.
+constexpr std::string_view kSuffixes[] = {"ti",  "super", "xt",  "xtx", "gre", "x3d", "d",  "a",   "q",     "s", "gt",
+                                          "gtx", "gts",   "gto", "gs",  "gso", "se",  "le", "max", "ultra", "xl"};
 
-constexpr std::string_view kGraphicsLines[] = {"rx",    "hd",  "uhd",     "iris",   "xe",      "arc",    "vega",
-                                               "gtx",   "rtx", "gt",      "gts",    "mx",      "quadro", "tesla",
-                                               "titan", "nvs", "firepro", "firegl", "instinct"};
+// Families, then the lines within them; a name and a row must share a word
+// of each of the two where both say one ("Radeon HD" is not "Radeon RX",
+// "GeForce FX" is not "Quadro FX").
+constexpr std::string_view kFamilies[] = {"geforce", "radeon",  "quadro", "tesla",    "titan",
+                                          "nvs",     "firepro", "firegl", "instinct", "arc"};
+constexpr std::string_view kGraphicsLines[] = {"rx",  "hd",  "uhd", "iris", "xe", "vega",
+                                               "gtx", "rtx", "gt",  "gts",  "mx"};
 constexpr std::string_view kProcessorLines[] = {"core",   "xeon",    "pentium", "celeron",      "atom",
                                                 "ryzen",  "athlon",  "epyc",    "threadripper", "opteron",
                                                 "phenom", "sempron", "turion"};
@@ -102,11 +107,13 @@ std::uint8_t FormOf(std::string_view word) {
 
 bool IsSuffix(std::string_view word) { return In(kSuffixes, word); }
 
-bool IsModelWord(std::string_view word) { return word == "pro"; }
+bool IsModelWord(std::string_view word) { return word == "pro" || word == "fx"; }
 
-bool IsLine(std::string_view word) { return In(kGraphicsLines, word) || In(kProcessorLines, word); }
-
-bool IsProcessorLine(std::string_view word) { return In(kProcessorLines, word); }
+int LineLevel(std::string_view word) {
+  if (In(kFamilies, word)) return 1;
+  if (In(kGraphicsLines, word)) return 2;
+  return In(kProcessorLines, word) ? 3 : 0;
+}
 
 bool LeadsTier(std::string_view word) { return word == "ryzen" || word == "ai" || word == "ultra"; }
 

@@ -34,18 +34,16 @@ std::uint8_t FormOf(std::string_view word);
 // "XT", "XTX", "GRE", "D", "Max", "Ultra" ("RTX 4060 Ti" is not "RTX 4060").
 bool IsSuffix(std::string_view word);
 
-// A word that makes a model of its own wherever it stands: "pro". A name's
-// "pro" must be the row's; a row's "pro" that the name lacks only ranks the
-// row below one without it ("Threadripper 5995WX" is the one PRO 5995WX).
+// A word that makes a model of its own wherever it stands: "pro" (Radeon Pro
+// WX 9100 is not the Radeon 9100), "fx" (Quadro FX 2000 is not Quadro 2000).
 bool IsModelWord(std::string_view word);
 
-// A product line: rows and names that both name lines must share one
-// ("GTX" and "RTX", "HD" and "UHD", "Core" and "Xeon" are different devices).
-bool IsLine(std::string_view word);
-
-// A processor's line: "ryzen", "core", "xeon" (a GPU row of such words is a
-// processor's graphics).
-bool IsProcessorLine(std::string_view word);
+// A graphics family (1: "geforce", "quadro", "radeon"), a line within one
+// (2: "rtx", "gtx", "rx", "hd", "uhd"), a processor family (3: "core",
+// "xeon", "ryzen"); 0 for other words.
+// Where a name and a row both say a word of a level, they must share one:
+// "GTX" and "RTX", "HD" and "UHD", "Core" and "Xeon" are different devices.
+int LineLevel(std::string_view word);
 
 // The word before a processor's tier digit: "ryzen" (Ryzen 7), "ai" (Ryzen AI
 // 9), "ultra" (Core Ultra 7).

@@ -38,14 +38,14 @@ Fit FitRow(const Reading& row, bool may_be_cut, const Reading& name) {
   // The row's variant words the name lacks, by class.
   char row_variants[kMaxWords];
   std::size_t row_variant_count = 0;
-  bool row_line = false, shared_line = false;
-  std::size_t counted_to = name.count;  // name words after a cut are not counted
-  std::size_t reached = 0;              // one past the furthest name word used
+  bool row_line[4] = {}, shared_line[4] = {};  // by line level
+  std::size_t counted_to = name.count;         // name words after a cut are not counted
+  std::size_t reached = 0;                     // one past the furthest name word used
+  int added_plain = 0;                         // the row's words without a digit the name lacks
   for (std::size_t k = 0; k < row.count; ++k) {
     const Word& rw = row.words[k];
     const bool tail = may_be_cut && rw.last;
-    if (rw.line) row_line = true;
-    if (words::IsProcessorLine(rw.text)) fit.processor_row = true;
+    row_line[rw.line] = true;
     std::size_t j = 0;
     while (j < name.count && (used[j] || name.words[j].text != rw.text)) ++j;
     if (j == name.count && tail) {
@@ -58,7 +58,7 @@ Fit FitRow(const Reading& row, bool may_be_cut, const Reading& name) {
       if (name.words[j].text == rw.text) {
         ++fit.matched;
         if (rw.kind == Kind::kModel || rw.kind == Kind::kTier) ++fit.matched_models;
-        if (rw.line) shared_line = true;
+        shared_line[rw.line] = true;
       }
       if (j + 1 > reached) reached = j + 1;
       if (tail) counted_to = j + 1;
@@ -66,11 +66,7 @@ Fit FitRow(const Reading& row, bool may_be_cut, const Reading& name) {
     }
     switch (rw.kind) {
       case Kind::kModel:
-        if (words::IsModelWord(rw.text)) {
-          ++fit.variant_relaxed;
-        } else {
-          ++fit.added_models;
-        }
+        ++fit.added_models;
         break;
       case Kind::kVariant:
         row_variants[row_variant_count++] = VariantClass(rw.text);
@@ -79,17 +75,34 @@ Fit FitRow(const Reading& row, bool may_be_cut, const Reading& name) {
         ++fit.added_clocks;
         ++fit.added_words;
         break;
-      default:  // words and tiers: "13900K" is the one "Core i9-13900K"
+      case Kind::kWord:
+        ++added_plain;
+        ++fit.added_words;
+        break;
+      default:  // tiers: "13900K" is the one "Core i9-13900K"
         ++fit.added_words;
         break;
     }
   }
 
-  bool name_line = false;
+  bool name_line[4] = {};
   bool row_variant_met[kMaxWords] = {};
+  std::size_t name_variants = 0;  // the name's variant words the row lacks
+  char classes[kMaxWords];
+  std::string_view class_words[kMaxWords];
+  std::size_t class_count = 0;
   for (std::size_t j = 0; j < counted_to; ++j) {
     const Word& w = name.words[j];
-    if (w.line) name_line = true;
+    name_line[w.line] = true;
+    if (w.kind == Kind::kVariant) {
+      // "11GB / 12GB": a name of two sizes names no one device.
+      const char c = VariantClass(w.text);
+      for (std::size_t k = 0; k < class_count; ++k) {
+        if (classes[k] == c && class_words[k] != w.text) fit.other_variant = true;
+      }
+      class_words[class_count] = w.text;
+      classes[class_count++] = c;
+    }
     if (used[j]) continue;
     switch (w.kind) {
       case Kind::kModel:
@@ -109,6 +122,7 @@ Fit FitRow(const Reading& row, bool may_be_cut, const Reading& name) {
           fit.other_variant = true;  // "14 Core" is not "18 Core"
         } else {
           ++fit.variant_relaxed;  // "GTX 1060 6GB" where no row tells the 6GB apart
+          ++name_variants;
         }
         break;
       }
@@ -118,10 +132,22 @@ Fit FitRow(const Reading& row, bool may_be_cut, const Reading& name) {
         break;
     }
   }
+  std::size_t row_variants_unmet = 0;
   for (std::size_t v = 0; v < row_variant_count; ++v) {
-    if (!row_variant_met[v]) ++fit.variant_relaxed;  // "RTX 5060 Ti" and its "8GB" row
+    if (!row_variant_met[v]) ++row_variants_unmet;  // "RTX 5060 Ti" and its "8GB" row
   }
-  fit.other_line = name_line && row_line && !shared_line;
+  fit.variant_relaxed += static_cast<int>(row_variants_unmet);
+  // A variant the list does not tell apart falls back to the model's plain
+  // row, not to another variant: "RTX 3050 4GB" is not the "RTX 3050 OEM".
+  if (name_variants > 0 && row_variants_unmet > 0) fit.other_variant = true;
+  for (int level = 1; level <= 3; ++level) {
+    if (name_line[level] && row_line[level] && !shared_line[level]) fit.other_line = true;
+  }
+  fit.processor_row = row_line[3];
+  fit.processor_name = name_line[3];
+  // A row that names no maker answers a name that does only in the name's
+  // words: "Radeon 3100" is not "Barco MXRV-3100".
+  if (row.makers == 0 && name.makers != 0 && added_plain > 0) fit.other_maker = true;
   return fit;
 }
 

@@ -19,18 +19,19 @@ struct Fit {
   int added_models = 0;        // the row's model words the name lacks
 
   // Of rows that can be the answer, the one with the least of these wins.
-  int form_relaxed = 0;        // a laptop row for a name that says no form, a laptop row for "Max-Q"
-  int variant_relaxed = 0;     // a variant one of the two says and the other does not
-  int added_words = 0;         // the row's other words the name lacks, clocks and tiers included
-  int added_clocks = 0;        // the row's clocks the name lacks
-  int unused = 0;              // the name's other words the row lacks
-  int unused_plain = 0;        // of those, the ones other than "graphics"
-  int matched = 0;             // whole words in both; a cut word does not count
-  int matched_models = 0;      // of those, model words and tiers
-  int combined = 0;            // 1: the fit of one model of a combined row
-  int dropped = 0;             // how many more or fewer words the row drops than the name
-  int not_verbatim = 0;        // 1 unless the name is the row's own text
-  bool processor_row = false;  // the row names a processor line: an APU's graphics
+  int form_relaxed = 0;         // a laptop row for a name that says no form, a laptop row for "Max-Q"
+  int variant_relaxed = 0;      // a variant one of the two says and the other does not
+  int added_words = 0;          // the row's other words the name lacks, clocks and tiers included
+  int added_clocks = 0;         // the row's clocks the name lacks
+  int unused = 0;               // the name's other words the row lacks
+  int unused_plain = 0;         // of those, the ones other than "graphics"
+  int matched = 0;              // whole words in both; a cut word does not count
+  int matched_models = 0;       // of those, model words and tiers
+  int combined = 0;             // 1: the fit of one model of a combined row
+  int dropped = 0;              // how many more or fewer words the row drops than the name
+  int not_verbatim = 0;         // 1 unless the name is the row's own text
+  bool processor_row = false;   // the row names a processor family: an APU's graphics
+  bool processor_name = false;  // so does the name
 
   bool OtherDevice() const { return other_maker || other_line || other_form || other_variant; }
   // Smaller is better.

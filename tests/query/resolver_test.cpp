@@ -53,6 +53,11 @@ const Case kCases[] = {
     {"GM206 [GeForce GTX 960]", kGpu, "G:GeForce GTX 960"},  // not 960A, 960M
     {"Vesuvius [Radeon R9 295X2]", kGpu, "G:Radeon R9 295X2"},
     {"Juniper XT [Radeon HD 6770]", kGpu, "G:Radeon HD 6770"},  // not 6770M
+    {"R200 [Radeon 9100]", kGpu, ""},                           // not Radeon Pro WX 9100
+    {"RS740 [Radeon 2100]", kGpu, ""},                          // not Radeon Pro WX 2100
+    {"NV30GL [Quadro FX 2000]", kGpu, ""},                      // not Quadro 2000
+    {"GF100GL [Tesla M2070]", kGpu, ""},                        // not Tesla M2070-Q
+    {"Thames [Radeon HD 7500M/7600M Series]", kGpu, ""},        // not a pair of cards
     {"Polaris 20 XL [Radeon RX 580 2048SP]", kGpu, "G:Radeon RX 580 2048SP"},
     {"TigerLake-LP GT2 [Iris Xe Graphics]", kGpu, "G:Intel Iris Xe"},  // not Iris Xe MAX
     {"Intel Corporation Alder Lake-UP3 GT2 [Iris Xe Graphics]", kAll, "G:Intel Iris Xe"},
@@ -168,7 +173,7 @@ const Case kCases[] = {
     {"至强E5-2666v3", kAll, "C:Intel Xeon E5-2666 v3@2.90GHz"},
     {"奔腾G4560", kAll, "C:Intel Pentium G4560@3.50GHz"},
     {"速龙3000G", kAll, "C:AMD Athlon 3000G"},
-    {"线程撕裂者 5995WX", kAll, "C:AMD Ryzen Threadripper PRO 5995WX"},
+    {"线程撕裂者 PRO 5995WX", kAll, "C:AMD Ryzen Threadripper PRO 5995WX"},
     {"4060ti", kAll, "G:GeForce RTX 4060 Ti"},
     {"3060ti", kAll, "G:GeForce RTX 3060 Ti"},
     {"RX6750XT", kAll, "G:Radeon RX 6750 XT"},
