@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <string>
+#include <unordered_map>
 
 namespace tianti::query {
 
@@ -60,9 +61,13 @@ std::uint16_t MakerOfWord(std::string_view word, std::string_view previous) {
   // Cores"; Intel's "HD Graphics", where "Radeon HD" names no maker by "HD".
   if (word == "core") return IsCount(previous) ? 0 : kMakerIntel;
   if (word == "graphics" && previous == "hd") return kMakerIntel;
-  for (const FamilyWord& f : kFamilies) {
-    if (f.word == word) return f.maker;
-  }
+  static const std::unordered_map<std::string_view, std::uint16_t> kByWord = [] {
+    std::unordered_map<std::string_view, std::uint16_t> by_word;
+    for (const FamilyWord& f : kFamilies) by_word.emplace(f.word, f.maker);
+    return by_word;
+  }();
+  const auto it = kByWord.find(word);
+  if (it != kByWord.end()) return it->second;
   return 0;
 }
 

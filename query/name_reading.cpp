@@ -165,26 +165,29 @@ void Read(std::u16string_view input, std::uint16_t makers, Reading& reading) {
   // views into the text stay valid.
   reading.text.reserve(2 * lowered.size() + 16 * kMaxWords);
   reading.count = 0;
-  reading.makers = makers | MakersOf(input);
+  reading.makers = makers;
   reading.forms = 0;
   reading.processor_marks = false;
   reading.has_models = false;
   reading.dropped = 0;
   bool radeon = false;
+  words::WordInfo info[kMaxWords];
   for (std::size_t i = 0; i < n; ++i) {
-    reading.makers |= MakerOfWord(raw[i], i > 0 ? raw[i - 1] : std::string_view());
+    // Maker and family words have no digit.
+    if (!HasDigit(raw[i])) reading.makers |= MakerOfWord(raw[i], i > 0 ? raw[i - 1] : std::string_view());
     radeon = radeon || raw[i] == "radeon";
+    info[i] = words::InfoOf(raw[i]);
   }
 
   auto at = [&](std::size_t i) { return i < n ? raw[i] : std::string_view(); };
-  auto keep = [&](std::string_view a, std::string_view b, Kind kind, std::size_t last_raw) {
+  auto keep = [&](std::string_view a, std::string_view b, Kind kind, std::size_t last_raw, int line = 0) {
     if (reading.text.size() + a.size() + b.size() > reading.text.capacity()) return;
     const std::size_t start = reading.text.size();
     reading.text.append(a).append(b);
     Word& word = reading.words[reading.count++];
     word.text = std::string_view(reading.text).substr(start);
     word.kind = kind;
-    word.line = kind == Kind::kWord ? static_cast<std::uint8_t>(words::LineLevel(word.text)) : 0;
+    word.line = kind == Kind::kWord ? static_cast<std::uint8_t>(line) : 0;
     word.last = last_raw + 1 == n;
     if (kind == Kind::kModel || kind == Kind::kTier) reading.has_models = true;
     if (kind == Kind::kClock) reading.processor_marks = true;
@@ -198,13 +201,13 @@ void Read(std::u16string_view input, std::uint16_t makers, Reading& reading) {
   for (std::size_t i = 0; i < n; ++i) {
     const std::string_view w = raw[i];
     const std::string_view next = at(i + 1);
-    if (words::IsMakerName(w)) continue;
+    if (info[i].maker_name) continue;
     if (w == "cpu" || w == "processor") {
       reading.processor_marks = true;
       ++reading.dropped;
       continue;
     }
-    if (words::IsDropped(w)) {
+    if (info[i].dropped) {
       ++reading.dropped;
       continue;
     }
@@ -232,7 +235,7 @@ void Read(std::u16string_view input, std::uint16_t makers, Reading& reading) {
       // "with Radeon Graphics", "w/ Radeon 780M Graphics", "with AMD Radeon
       // R5 Graphics": up to "Graphics", or to the end (a cut description).
       std::size_t j = i + 1;
-      if (words::IsMakerName(at(j))) ++j;
+      if (j < n && info[j].maker_name) ++j;
       if (at(j) == "radeon") {
         while (j < n && raw[j] != "graphics") ++j;
         reading.dropped += static_cast<int>(j - i);
@@ -271,7 +274,7 @@ void Read(std::u16string_view input, std::uint16_t makers, Reading& reading) {
       continue;
     }
     if (!radeon && IsRyzenShorthand(w, next)) {  // "r7 7800x3d"
-      keep("ryzen", {}, Kind::kWord, i);
+      keep("ryzen", {}, Kind::kWord, i, words::LineLevel("ryzen"));
       keep(w.substr(1), {}, Kind::kTier, i);
       continue;
     }
@@ -293,10 +296,10 @@ void Read(std::u16string_view input, std::uint16_t makers, Reading& reading) {
                (w.size() == 1 && IsDigit(w[0]) && p && words::LeadsTier(p->text))) {
       kind = Kind::kTier;
     } else if (HasDigit(w) || words::IsModelWord(w) ||
-               ((words::IsSuffix(w) || w.back() == '+') && after_model())) {  // "9800 GTX+"
+               ((info[i].suffix || w.back() == '+') && after_model())) {  // "9800 GTX+"
       kind = Kind::kModel;
     }
-    keep(w, {}, kind, i);
+    keep(w, {}, kind, i, info[i].line);
   }
 }
 
@@ -342,6 +345,7 @@ std::u16string Unwrap(std::u16string_view name, std::uint16_t& makers) {
 }
 
 std::size_t SplitCombined(std::u16string_view description, std::u16string (&out)[kMaxAlternatives]) {
+  if (description.find(u'/') == std::u16string_view::npos) return 0;
   if (description.find_first_of(u"+(") != std::u16string_view::npos) return 0;
   if (description.find(u"双卡") != std::u16string_view::npos) return 0;
   auto split = [](std::u16string_view text, char16_t at) {

@@ -47,8 +47,9 @@ struct Reading {
   Reading& operator=(const Reading&) = delete;
 };
 
-// Reads `text` into `reading`. `makers` are added to the makers the words
-// name (a wrapper's vendor, a list's own rule).
+// Reads `text` into `reading`. `makers` are the text's makers as MakersOf or
+// ListRowMakers gives them, and a wrapper's vendor; the reading adds those
+// its own words name (the Chinese family names, glued words: "rtx4090").
 void Read(std::u16string_view text, std::uint16_t makers, Reading& reading);
 
 // The device inside the wrappers systems put round a name, with the makers

@@ -55,6 +55,20 @@ bool MayBeCut(std::u16string_view row) {
   return columns >= 40;
 }
 
+// The rows of `list` that may have been cut, found once.
+const std::vector<int>& CutRows(const data::RowList& list) {
+  static const auto kFind = [](const data::RowList& l) {
+    std::vector<int> rows;
+    for (int i = 0; i < l.count; ++i) {
+      if (MayBeCut(l.Row(i))) rows.push_back(i);
+    }
+    return rows;
+  };
+  static const std::vector<int> kCpu = kFind(data::kCpuRows);
+  static const std::vector<int> kGpu = kFind(data::kGpuRows);
+  return list.letter == u'C' ? kCpu : kGpu;
+}
+
 // Whether the last word of a row that may have been cut could be the start
 // of one of the name's words; a row whose words are all whole and which
 // holds none of the name's model numbers cannot fit.
@@ -139,9 +153,8 @@ struct RowReadings {
 
 // The best fit of a row to the name: of the row as a whole and, for a
 // combined row, of each model it names.
-Fit FitOfRow(const data::RowList& list, int i, const ListRow& row, const Reading& name, std::u16string_view text,
-             RowReadings& readings) {
-  const bool may_be_cut = MayBeCut(list.Row(i));
+Fit FitOfRow(const data::RowList& list, bool may_be_cut, const ListRow& row, const Reading& name,
+             std::u16string_view text, RowReadings& readings) {
   const std::uint16_t makers = ListRowMakers(list.letter, row.description);
   reading::Read(row.description, makers, readings.whole);
   Fit best = fit::FitRow(readings.whole, may_be_cut, name);
@@ -165,7 +178,8 @@ Fit FitOfRow(const data::RowList& list, int i, const ListRow& row, const Reading
 std::vector<std::string> ResolverWords(std::u16string_view name) {
   Reading reading;
   std::uint16_t makers = 0;
-  reading::Read(reading::Unwrap(name, makers), makers, reading);
+  const std::u16string device = reading::Unwrap(name, makers);
+  reading::Read(device, makers | MakersOf(device), reading);
   std::vector<std::string> words;
   for (std::size_t i = 0; i < reading.count; ++i) words.emplace_back(reading.words[i].text);
   return words;
@@ -174,14 +188,16 @@ std::vector<std::string> ResolverWords(std::u16string_view name) {
 std::uint16_t ResolverMakers(std::u16string_view name) {
   Reading reading;
   std::uint16_t makers = 0;
-  reading::Read(reading::Unwrap(name, makers), makers, reading);
+  const std::u16string device = reading::Unwrap(name, makers);
+  reading::Read(device, makers | MakersOf(device), reading);
   return reading.makers;
 }
 
 Resolution Resolve(std::u16string_view text, Scope scope) {
   Reading name;
   std::uint16_t wrapper_makers = 0;
-  reading::Read(reading::Unwrap(text, wrapper_makers), wrapper_makers, name);
+  const std::u16string device = reading::Unwrap(text, wrapper_makers);
+  reading::Read(device, wrapper_makers | MakersOf(device), name);
   Resolution result;
   if (name.count == 0) return result;
   std::u16string_view verbatim = text;  // as a row would hold it
@@ -221,14 +237,18 @@ Resolution Resolve(std::u16string_view text, Scope scope) {
   RowReadings readings;
   for (const data::RowList* list : {&data::kCpuRows, &data::kGpuRows}) {
     if (list->letter == u'C' ? !cpu : !gpu) continue;
+    // 1: a row the search found; 2: a cut row whose last word may fit.
     std::vector<char> wanted(static_cast<std::size_t>(list->count), terms.empty() ? 1 : 0);
     if (!terms.empty()) MarkRowsWith(*list, terms, wanted);
+    for (int i : CutRows(*list)) {
+      char& w = wanted[static_cast<std::size_t>(i)];
+      if (w != 0 || TailMayFit(list->Row(i), name)) w = 2;
+    }
     for (int i = 0; i < list->count; ++i) {
-      if (!wanted[static_cast<std::size_t>(i)] && !(MayBeCut(list->Row(i)) && TailMayFit(list->Row(i), name))) {
-        continue;
-      }
+      if (wanted[static_cast<std::size_t>(i)] == 0) continue;
+      const bool may_be_cut = wanted[static_cast<std::size_t>(i)] == 2;
       const ListRow row = TakeApart(*list, i);
-      const Fit fit = FitOfRow(*list, i, row, name, verbatim, readings);
+      const Fit fit = FitOfRow(*list, may_be_cut, row, name, verbatim, readings);
       if (fit::Answers(fit, name)) (list->letter == u'C' ? best_cpu : best_gpu).Offer(fit, row);
       if (fit::Near(fit, name)) candidates.push_back({fit, row});
     }

@@ -1,16 +1,13 @@
 #include "query/resolver_words.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
+#include <unordered_map>
 
 namespace tianti::query::words {
 
 namespace {
-
-template <std::size_t N>
-bool In(const std::string_view (&table)[N], std::string_view word) {
-  return std::find(std::begin(table), std::end(table), word) != std::end(table);
-}
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool AllDigits(std::string_view w) { return !w.empty() && std::all_of(w.begin(), w.end(), IsDigit); }
@@ -83,6 +80,34 @@ constexpr std::string_view kGluedSuffixes[] = {"super", "xtx", "gre", "ti", "xt"
 constexpr std::string_view kDriverWords[] = {"llvm", "drm", "radv", "wddm", "gt1",      "gt2",
                                              "gt3",  "gt4", "rev",  "0x",   "secondary"};
 
+// What the tables say of a word, as bits: one look-up a word.
+enum : std::uint8_t {
+  kDroppedWord = 1,
+  kMakerNameWord = 2,
+  kSuffixWord = 4,
+  kFamilyWord = 8,
+  kGraphicsLineWord = 16,
+  kProcessorLineWord = 32,
+};
+
+std::uint8_t Flags(std::string_view word) {
+  static const std::unordered_map<std::string_view, std::uint8_t> kFlags = [] {
+    std::unordered_map<std::string_view, std::uint8_t> flags;
+    auto add = [&flags](const auto& table, std::uint8_t bit) {
+      for (std::string_view w : table) flags[w] |= bit;
+    };
+    add(kDropped, kDroppedWord);
+    add(kMakerNames, kMakerNameWord);
+    add(kSuffixes, kSuffixWord);
+    add(kFamilies, kFamilyWord);
+    add(kGraphicsLines, kGraphicsLineWord);
+    add(kProcessorLines, kProcessorLineWord);
+    return flags;
+  }();
+  const auto it = kFlags.find(word);
+  return it == kFlags.end() ? 0 : it->second;
+}
+
 }  // namespace
 
 const char* ChineseWordAt(std::u16string_view text, std::size_t i, std::size_t& length) {
@@ -95,24 +120,35 @@ const char* ChineseWordAt(std::u16string_view text, std::size_t i, std::size_t& 
   return nullptr;
 }
 
-bool IsDropped(std::string_view word) {
-  return In(kDropped, word) || StartsWith(word, "vs_") || StartsWith(word, "ps_");
+WordInfo InfoOf(std::string_view word) {
+  const std::uint8_t flags = Flags(word);
+  WordInfo info;
+  info.dropped = (flags & kDroppedWord) != 0 || StartsWith(word, "vs_") || StartsWith(word, "ps_");
+  info.maker_name = (flags & kMakerNameWord) != 0;
+  info.suffix = (flags & kSuffixWord) != 0;
+  info.line = (flags & kFamilyWord) ? 1 : (flags & kGraphicsLineWord) ? 2 : (flags & kProcessorLineWord) ? 3 : 0;
+  return info;
 }
 
-bool IsMakerName(std::string_view word) { return In(kMakerNames, word); }
+bool IsDropped(std::string_view word) {
+  return (Flags(word) & kDroppedWord) != 0 || StartsWith(word, "vs_") || StartsWith(word, "ps_");
+}
+
+bool IsMakerName(std::string_view word) { return (Flags(word) & kMakerNameWord) != 0; }
 
 std::uint8_t FormOf(std::string_view word) {
   return word == "laptop" || word == "mobile" || word == "mobility" || word == "notebook" ? kLaptop : 0;
 }
 
-bool IsSuffix(std::string_view word) { return In(kSuffixes, word); }
+bool IsSuffix(std::string_view word) { return (Flags(word) & kSuffixWord) != 0; }
 
 bool IsModelWord(std::string_view word) { return word == "pro" || word == "fx"; }
 
 int LineLevel(std::string_view word) {
-  if (In(kFamilies, word)) return 1;
-  if (In(kGraphicsLines, word)) return 2;
-  return In(kProcessorLines, word) ? 3 : 0;
+  const std::uint8_t flags = Flags(word);
+  if (flags & kFamilyWord) return 1;
+  if (flags & kGraphicsLineWord) return 2;
+  return (flags & kProcessorLineWord) ? 3 : 0;
 }
 
 bool LeadsTier(std::string_view word) { return word == "ryzen" || word == "ai" || word == "ultra"; }

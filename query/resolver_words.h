@@ -19,6 +19,16 @@ enum Form : std::uint8_t { kLaptop = 1, kMaxQ = 2 };
 // rows' "双卡" (a pair of cards) reads " dual".
 const char* ChineseWordAt(std::u16string_view text, std::size_t i, std::size_t& length);
 
+// What the tables say of one word, in one look-up: IsDropped, IsMakerName,
+// IsSuffix and LineLevel together.
+struct WordInfo {
+  bool dropped = false;
+  bool maker_name = false;
+  bool suffix = false;
+  int line = 0;
+};
+WordInfo InfoOf(std::string_view word);
+
 // Words that say nothing about which device it is: "cpu", "series", "pcie",
 // "mesa", the shader models of a browser's renderer string.
 bool IsDropped(std::string_view word);
