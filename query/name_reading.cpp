@@ -181,7 +181,8 @@ void Read(std::u16string_view input, std::uint16_t makers, Reading& reading) {
 
   auto at = [&](std::size_t i) { return i < n ? raw[i] : std::string_view(); };
   auto keep = [&](std::string_view a, std::string_view b, Kind kind, std::size_t last_raw, int line = 0) {
-    if (reading.text.size() + a.size() + b.size() > reading.text.capacity()) return;
+    // "r7" is two words: a text of more words than are read keeps the first.
+    if (reading.count == kMaxWords || reading.text.size() + a.size() + b.size() > reading.text.capacity()) return;
     const std::size_t start = reading.text.size();
     reading.text.append(a).append(b);
     Word& word = reading.words[reading.count++];

@@ -286,7 +286,12 @@ TEST(Resolver, OddTextResolvesToNothing) {
   std::u16string long_name;
   for (int i = 0; i < 2000; ++i) long_name += u"RTX 4090 " + std::u16string(1, u'0' + i % 10) + u"a ";
   const std::u16string odd[] = {
-      long_name,                     // more words than are read
+      long_name,  // more words than are read
+      [] {        // each "r7" reads as two words
+        std::u16string r7;
+        for (int i = 0; i < 60; ++i) r7 += u"r7 1234 ";
+        return r7;
+      }(),
       std::u16string(5000, u'9'),    // one word longer than any row
       u"\xDC00\xD800 \xD800",        // lone surrogates
       u"w/ w/ w/ with with radeon",  // phrases with nothing after them
