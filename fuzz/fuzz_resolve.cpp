@@ -26,7 +26,7 @@ using tianti::query::Resolution;
 using tianti::query::Scope;
 
 [[noreturn]] void Fail(const char* what, const std::u16string& name) {
-  std::fprintf(stderr, "fuzz_resolve: %s\n  name: %s\n", what, tianti::ToUtf8(name).c_str());
+  (void)std::fprintf(stderr, "fuzz_resolve: %s\n  name: %s\n", what, tianti::ToUtf8(name).c_str());
   std::abort();
 }
 

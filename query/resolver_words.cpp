@@ -198,12 +198,13 @@ std::size_t SplitGlued(std::string_view word, std::string_view (&parts)[3]) {
   const std::string_view tail = rest.substr(digits);
   std::string_view suffix;
   if (!tail.empty()) {
-    if (std::find(std::begin(kGluedSuffixes), std::end(kGluedSuffixes), tail) != std::end(kGluedSuffixes)) {
+    const bool glued = std::find(std::begin(kGluedSuffixes), std::end(kGluedSuffixes), tail) !=
+                       std::end(kGluedSuffixes);
+    const bool version = line.empty() && tail.size() == 2 && tail[0] == 'v' && IsDigit(tail[1]);  // "2680v4"
+    if (glued || version) {
       suffix = tail;
     } else if (!line.empty() && (tail == "s" || tail == "d")) {
       suffix = tail == "s" ? "super" : "d";  // "rtx2060s", "rtx4090d"
-    } else if (line.empty() && tail.size() == 2 && tail[0] == 'v' && IsDigit(tail[1])) {
-      suffix = tail;  // "2680v4": a Xeon's version
     } else if (line.empty() || !AllDigits(tail)) {
       // "7950x", "rtx4090m": one model word, with its line apart.
       if (line.empty()) return (parts[0] = word, 1);
