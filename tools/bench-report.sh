@@ -8,8 +8,9 @@
 #         scanned) in the query core, against one memchr pass over the same
 #         row bytes; tianti-bench, medians of interleaved repetitions.
 #   resolve  one device-name resolution (the CLI's --compare, --near,
-#         --mine: eight names as systems report them, in turn) against the
-#         worst query in the core, both from one tianti-bench run.
+#         --mine: names as systems report them and buyers write them, in
+#         turn) against the worst query in the core, both from one
+#         tianti-bench run.
 #   cli   tianti-cli as a whole process against grep -F -i over data/*.txt,
 #         for the same term: one found in many rows and one found in none;
 #         hyperfine, medians.
