@@ -8,6 +8,7 @@
 #include "cli/console_services.h"
 #include "cli/devices.h"
 #include "cli/formats.h"
+#include "cli/ladder.h"
 #include "cli/options.h"
 #include "commands/adapter.h"
 #include "commands/processor.h"
@@ -22,7 +23,7 @@ using ui::Ctl;
 
 constexpr std::string_view kUsage = "用法 Usage: tianti-cli [--scope all|cpu|gpu] [--and TERM] [--or TERM]...\n"
                                     "                       [--format table|tsv|json] [--crlf] [--] MAIN\n"
-                                    "            tianti-cli --cpu\n";  // and kDeviceUsage
+                                    "            tianti-cli --cpu\n";  // and kDeviceUsage, kLadderUsage
 
 constexpr std::string_view kHelp =
     "用法 Usage: tianti-cli [--scope all|cpu|gpu] [--and TERM] [--or TERM]...\n"
@@ -64,7 +65,7 @@ constexpr std::string_view kHelp =
     "The result goes to standard output, at most 30 rows; messages go to standard\n"
     "error (except with json). A console shows the text as it is (on Windows through\n"
     "WriteConsoleW); redirected to a file or a pipe it is UTF-8.\n"
-    "\n";  // then kDeviceHelp and kExitHelp
+    "\n";  // then kDeviceHelp, kLadderHelp and kExitHelp
 
 constexpr std::string_view kExitHelp =
     "\n"
@@ -161,14 +162,16 @@ int Run(const std::vector<std::u16string>& args, std::ostream& out, std::ostream
 
 int Run(const std::vector<std::u16string>& args, std::ostream& out, std::ostream& err,
         const commands::Platform& platform) {
+  if (auto code = RunLadderMode(args, out, err, platform)) return *code;
   if (auto code = RunDeviceMode(args, out, err, platform)) return *code;
   Options opt;
   if (const auto problem = Parse(args, opt)) {
-    err << "tianti-cli: " << *problem << '\n' << kUsage << kDeviceUsage << "(--help 查看说明 / for help)\n";
+    err << "tianti-cli: " << *problem << '\n'
+        << kUsage << kDeviceUsage << kLadderUsage << "(--help 查看说明 / for help)\n";
     return kExitUsage;
   }
   if (opt.help) {
-    out << kHelp << kDeviceHelp << kExitHelp;
+    out << kHelp << kDeviceHelp << '\n' << kLadderHelp << kExitHelp;
     out.flush();
     return out ? kExitOk : kExitError;
   }

@@ -351,40 +351,66 @@ void Near(const Options& opt, Output& o) {
 // --mine: the processors in the CPU list, the adapters in the GPU list.
 // Returns whether every source answered.
 bool Mine(const Options& opt, const commands::Platform& platform, Output& o) {
-  bool ok = true;
-  if (opt.scope != query::Scope::kGpu) {
-    const commands::ProcessorReport report = platform.processors->Query();
-    if (!report.ok()) {
-      o.messages.push_back(commands::BuildProcessorFailureMessage(*report.failure));
-      ok = false;
-    }
-    for (const commands::ProcessorName& name : report.names) {
-      // A null name (WMI may report one) is shown as such, with no row.
-      Device d = name ? Resolved(*name, query::Scope::kCpu) : Device{};
-      d.kind = "cpu";
-      o.devices.push_back(std::move(d));
-    }
-  }
-  if (opt.scope != query::Scope::kCpu) {
-    const commands::AdapterReport report = platform.adapters->Query();
-    if (!report.ok()) {
-      o.messages.push_back(commands::BuildAdapterFailureMessage(*report.failure));
-      ok = false;
-    }
-    if (!report.note.empty()) o.messages.push_back(report.note);
-    for (const commands::AdapterName& adapter : report.adapters) {
+  std::vector<LocalDevice> local;
+  const bool ok = ReadLocalDevices(opt.scope, platform, local, o.messages);
+  for (LocalDevice& l : local) {
+    Device d;
+    d.kind = l.kind;
+    d.query = l.name;
+    if (std::string_view(l.kind) == "gpu") {
       // A device the PCI ID list does not know is shown by its IDs.
-      Device d = adapter.name ? Resolved(*adapter.name, query::Scope::kGpu) : Device{};
-      if (!adapter.name) d.query = adapter.reported;
-      d.kind = "gpu";
-      if (!adapter.reported.empty()) d.reported = adapter.reported;
-      o.devices.push_back(std::move(d));
+      if (!l.name) d.query = l.reported;
+      if (!l.reported.empty()) d.reported = l.reported;
     }
+    d.row = l.resolution.row;
+    for (const query::ListRow& c : l.resolution.candidates) d.candidates.emplace_back(c.description);
+    o.devices.push_back(std::move(d));
   }
   return ok;
 }
 
 }  // namespace
+
+bool ReadLocalDevices(query::Scope scope, const commands::Platform& platform, std::vector<LocalDevice>& devices,
+                      std::vector<std::u16string>& messages) {
+  bool ok = true;
+  if (scope != query::Scope::kGpu) {
+    const commands::ProcessorReport report = platform.processors->Query();
+    if (!report.ok()) {
+      messages.push_back(commands::BuildProcessorFailureMessage(*report.failure));
+      ok = false;
+    }
+    for (const commands::ProcessorName& name : report.names) {
+      // A null name (WMI may report one) is shown as such, with no row.
+      LocalDevice d;
+      d.kind = "cpu";
+      if (name) {
+        d.name = *name;
+        d.resolution = query::Resolve(*name, query::Scope::kCpu);
+      }
+      devices.push_back(std::move(d));
+    }
+  }
+  if (scope != query::Scope::kCpu) {
+    const commands::AdapterReport report = platform.adapters->Query();
+    if (!report.ok()) {
+      messages.push_back(commands::BuildAdapterFailureMessage(*report.failure));
+      ok = false;
+    }
+    if (!report.note.empty()) messages.push_back(report.note);
+    for (const commands::AdapterName& adapter : report.adapters) {
+      LocalDevice d;
+      d.kind = "gpu";
+      d.reported = adapter.reported;
+      if (adapter.name) {
+        d.name = *adapter.name;
+        d.resolution = query::Resolve(*adapter.name, query::Scope::kGpu);
+      }
+      devices.push_back(std::move(d));
+    }
+  }
+  return ok;
+}
 
 std::optional<int> RunDeviceMode(const std::vector<std::u16string>& args, std::ostream& out, std::ostream& err,
                                  const commands::Platform& platform) {

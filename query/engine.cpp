@@ -83,7 +83,11 @@ char16_t ExcludedLetter(Scope scope) {
   return u'A';
 }
 
-Answer Search(const RankRowArray& rows, Scope scope, const Terms& terms) {
+namespace {
+
+// The scan behind Search and SearchAll: at most `limit` slots are taken; the
+// next match found after them ends the scan as the one cut off.
+Answer Scan(const RankRowArray& rows, Scope scope, const Terms& terms, std::size_t limit) {
   Answer answer;
   answer.rule = ChooseRule(terms);
   const bool both = answer.rule == Rule::kMainAndAlso;
@@ -110,8 +114,8 @@ Answer Search(const RankRowArray& rows, Scope scope, const Terms& terms) {
 
   // A matching slot: taken, or, as the match after the last row a table
   // shows, the end of the scan. False when the scan must stop.
-  auto take = [&answer](int slot) {
-    if (static_cast<int>(answer.slots.size()) == kMaxRows) {
+  auto take = [&answer, limit](int slot) {
+    if (answer.slots.size() == limit) {
       answer.truncated = true;
       answer.scan_end = slot;
       return false;
@@ -149,6 +153,14 @@ Answer Search(const RankRowArray& rows, Scope scope, const Terms& terms) {
     slot += run.rows;
   }
   return answer;
+}
+
+}  // namespace
+
+Answer Search(const RankRowArray& rows, Scope scope, const Terms& terms) { return Scan(rows, scope, terms, kMaxRows); }
+
+std::vector<int> SearchAll(const RankRowArray& rows, Scope scope, const Terms& terms) {
+  return Scan(rows, scope, terms, RankRowArray::kSize).slots;
 }
 
 }  // namespace tianti::query

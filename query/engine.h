@@ -60,4 +60,8 @@ struct Answer {
 // Walks slots 1 to RankRowArray::kLast in order. The main term must be given.
 Answer Search(const RankRowArray& rows, Scope scope, const Terms& terms);
 
+// The same scan without the limit: every matching slot, in index order (the
+// ladder draws them all).
+std::vector<int> SearchAll(const RankRowArray& rows, Scope scope, const Terms& terms);
+
 }  // namespace tianti::query

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# tools/bench-report.sh [--build DIR] [--quick] [--strict] [--no-gui] [--wine 8|10]
+# tools/bench-report.sh [--build DIR] [--quick] [--strict] [--no-gui] [--no-web] [--wine 8|10]
 #
 # Speed report: each line sets a figure of the program beside a yardstick
 # measured in the same run, with their ratio and the goal for the ratio.
@@ -11,9 +11,19 @@
 #         --mine: names as systems report them and buyers write them, in
 #         turn) against the worst query in the core, both from one
 #         tianti-bench run.
+#   ladder  the ladder (天梯图) of the whole GPU list, layout and SVG text
+#         (what tianti-cli --ladder --scope gpu prints), against the worst
+#         query in the core, both from one tianti-bench run; the SVG's size
+#         in bytes (GPU and CPU lists) is printed under the table.
 #   cli   tianti-cli as a whole process against grep -F -i over data/*.txt,
 #         for the same term: one found in many rows and one found in none;
 #         hyperfine, medians.
+#   page  the page (build/web/tianti.html, the web preset, built if needed)
+#         in headless Chromium: from navigation to window.tiantiReady against
+#         the same browser loading a plain HTML file of the same size; one
+#         press of 查询 to the laid-out table (painted in the next frame)
+#         against one 60 Hz frame; tools/bench-web.py, medians. --no-web
+#         skips them.
 #   gui   the Windows program under Wine: start-up against an empty window
 #         (beside it the themed empty window and the 30 controls created
 #         bare), a press of Query to the finished table, the .exe's size and
@@ -42,6 +52,7 @@ build=${TIANTI_BUILD_DIR:-$root/build/native}
 quick=0
 strict=0
 gui=1
+web=1
 wine_version=8
 while [ $# -gt 0 ]; do
   case $1 in
@@ -50,10 +61,11 @@ while [ $# -gt 0 ]; do
     --quick) quick=1; shift ;;
     --strict) strict=1; shift ;;
     --no-gui) gui=0; shift ;;
+    --no-web) web=0; shift ;;
     --wine) wine_version=${2:?--wine needs 8 or 10}; shift 2 ;;
     --wine=*) wine_version=${1#--wine=}; shift ;;
     -h|--help) sed -n '2,/^# The measuring functions/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
-    *) echo "usage: tools/bench-report.sh [--build DIR] [--quick] [--strict] [--no-gui] [--wine 8|10]" >&2; exit 2 ;;
+    *) echo "usage: tools/bench-report.sh [--build DIR] [--quick] [--strict] [--no-gui] [--no-web] [--wine 8|10]" >&2; exit 2 ;;
   esac
 done
 case $build in /*) ;; *) build=$root/$build ;; esac
@@ -71,6 +83,11 @@ if [ "$build_type" != Release ]; then
   echo "bench-report: $build is a ${build_type:-default} build; figures are meant for Release" >&2
 fi
 cmake --build "$build" -j "${TIANTI_JOBS:-2}" --target tianti-bench tianti-cli >/dev/null
+
+page=$root/build/web/tianti.html
+if [ $web = 1 ]; then
+  cmake --preset web >/dev/null && cmake --build --preset web -j "${TIANTI_JOBS:-2}" >/dev/null
+fi
 
 if [ -n "${TIANTI_REPORT_DIR:-}" ]; then
   raw=$TIANTI_REPORT_DIR
@@ -131,6 +148,16 @@ resolve_name() {
        "$(json_median "$raw/resolve.json" gbench BM_WorstQuery)"
 }
 
+ladder_gpu() {
+  "$build/bench/tianti-bench" --benchmark_filter='^BM_(LadderGpu|LadderCpu|WorstQuery)$' \
+    --benchmark_repetitions="$samples" --benchmark_enable_random_interleaving=true \
+    --benchmark_min_time=0.05 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$raw/ladder.json" --benchmark_out_format=json --benchmark_color=false \
+    >"$raw/ladder.txt" 2>"$raw/ladder.err"
+  echo "$(json_median "$raw/ladder.json" gbench BM_LadderGpu)" \
+       "$(json_median "$raw/ladder.json" gbench BM_WorstQuery)"
+}
+
 # cli_against_grep TERM: tianti-cli TERM, and grep -F -i TERM over the lists.
 cli_against_grep() {
   local json=$raw/cli-$1.json
@@ -141,10 +168,19 @@ cli_against_grep() {
 cli_ryzen() { cli_against_grep ryzen; }
 cli_nothing() { cli_against_grep nosuchdevice; }
 
+# The page in headless Chromium (Debian's selenium lives with /usr/bin/python3).
+page_load() { /usr/bin/python3 tools/bench-web.py load "$page" "$samples" 2>"$raw/page-load.err"; }
+page_query() { /usr/bin/python3 tools/bench-web.py query "$page" "$samples" 2>"$raw/page-query.err"; }
+
 add_line "worst query in the core (rule e, nothing found)" "memchr over the same row bytes" 3 core_worst_query
 add_line "one device-name resolution (system names)" "worst query in the core" 10 resolve_name
+add_line "ladder SVG of the whole GPU list (layout + text)" "worst query in the core" 50 ladder_gpu
 add_line "tianti-cli ryzen, whole process" "grep -F -i ryzen data/*.txt" 1.5 cli_ryzen
 add_line "tianti-cli nosuchdevice, whole process" "grep -F -i nosuchdevice data/*.txt" 1.5 cli_nothing
+if [ $web = 1 ]; then
+  add_line "page: navigation to tiantiReady" "a plain HTML file of the same size" 3 page_load
+  add_line "page: one query, press to the laid-out table" "one 60 Hz frame" 1 page_query
+fi
 
 # ---- the report ----------------------------------------------------------------
 # A time in nanoseconds, in the unit that suits it.
@@ -177,7 +213,26 @@ done
 if [ -f "$raw/core.txt" ]; then
   sed -e 's/\x1b\[[0-9;]*m//g' "$raw/core.txt" |
     sed -n 's/^worst query .*(\(.*\) filter).*/row filter in use: \1/p'
+fi
 
+if [ $web = 1 ] && [ -f "$page" ]; then
+  size=$(stat -c %s "$page")
+  verdict=$([ "$size" -le 2097152 ] && echo met || echo MISSED)
+  [ "$verdict" = met ] || missed=1
+  echo "page size: build/web/tianti.html $size bytes (goal: at most 2 MB = 2097152) $verdict"
+fi
+
+# The ladder's SVG size, from the same run's counters.
+if [ -f "$raw/ladder.json" ]; then
+  python3 - "$raw/ladder.json" <<'EOF'
+import json, sys
+sizes = {b["run_name"]: int(b["svg_bytes"]) for b in json.load(open(sys.argv[1]))["benchmarks"]
+         if b.get("aggregate_name") == "median" and "svg_bytes" in b}
+gpu, cpu = sizes.get("BM_LadderGpu"), sizes.get("BM_LadderCpu")
+if gpu and cpu:
+    print(f"ladder SVG size: whole GPU list {gpu} bytes ({gpu / 1024:.0f} KiB), "
+          f"whole CPU list {cpu} bytes ({cpu / 1024:.0f} KiB)")
+EOF
 fi
 
 # The Windows program's figures (start-up, Query press, size, working set)

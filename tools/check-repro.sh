@@ -3,7 +3,8 @@
 # twice, into two directories of different names and depths, runs
 # tools/package.sh in each, one after the other (so at different times, the
 # second one also under another time zone and umask), and compares the two
-# dist/ folders byte for byte, the programs inside the zips included.
+# dist/ folders byte for byte, the programs and the page inside the zips
+# included.
 # On success the first clone's dist/ is copied to build/repro/dist.
 # Usage: tools/check-repro.sh
 set -euo pipefail
@@ -35,11 +36,11 @@ for f in "$one"/dist/*; do
   fi
 done
 [ "$(ls "$one/dist")" = "$(ls "$two/dist")" ] || { echo "DIFFERS: the file lists of dist/"; status=1; }
-for exe in tianti.exe tianti-cli.exe; do
-  if cmp -s "$one"/build/package/stage/*/"$exe" "$two"/build/package/stage/*/"$exe"; then
-    echo "same:    $exe"
+for file in tianti.exe tianti-cli.exe tianti.html; do
+  if cmp -s "$one"/build/package/stage/*/"$file" "$two"/build/package/stage/*/"$file"; then
+    echo "same:    $file"
   else
-    echo "DIFFERS: $exe"; status=1
+    echo "DIFFERS: $file"; status=1
   fi
 done
 echo "two builds of $commit in $(( $(date +%s) - start )) s"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, what building, running and testing tianti needs on
-# Debian 12, and the fonts of the Wine prefixes (tools/wine-prefix.sh) in
+# Debian 12 (emscripten for the page, Chromium and selenium for its tests),
+# and the fonts of the Wine prefixes (tools/wine-prefix.sh) in
 # /usr/local/share/tianti/fonts: marlett.ttf, the one file wanted from
 # fonts-wine (its Tahoma has no Chinese glyphs, so the package itself is not
 # installed), and WenQuanYi Zen Hei with smoothing at every size
@@ -19,6 +20,7 @@ pkgs=(
   wine wine64 xvfb xauth x11-utils xdotool imagemagick
   fonts-wqy-zenhei fonts-wqy-microhei
   hyperfine python3 file locales debootstrap pci.ids
+  emscripten chromium chromium-driver python3-selenium
 )
 fonts_only=0
 [ "${1:-}" = --fonts ] && fonts_only=1

@@ -2,9 +2,10 @@
 # Builds the release package from the committed tree (HEAD; changes that are
 # not committed are left out):
 #   dist/tianti-<version>-win64.zip   one folder tianti-<version>/ holding
-#                                     tianti.exe, tianti-cli.exe, README.md
-#                                     and LICENSE
-#   dist/SHA256SUMS                   SHA-256 of the zip and of both programs
+#                                     tianti.exe, tianti-cli.exe, the page
+#                                     tianti.html, README.md and LICENSE
+#   dist/SHA256SUMS                   SHA-256 of the zip, of both programs
+#                                     and of the page
 # <version> is the one in cmake/version.cmake.
 #
 # The same commit gives the same bytes wherever and whenever it is built: no
@@ -32,6 +33,9 @@ echo "Packaging $name from $commit"
 (cd "$work/src" && cmake --preset windows -DTIANTI_TESTS=OFF >/dev/null &&
   cmake --build --preset windows -j "$(nproc)" --target tianti tianti-cli)
 
+# The page: the same engine as WebAssembly in one HTML file (the web preset).
+(cd "$work/src" && cmake --preset web >/dev/null && cmake --build --preset web -j "$(nproc)")
+
 stage=$work/stage/$name
 mkdir -p "$stage"
 for exe in tianti.exe tianti-cli.exe; do
@@ -39,7 +43,7 @@ for exe in tianti.exe tianti-cli.exe; do
   [ -n "$built" ] || { echo "no $exe in the build" >&2; exit 1; }
   cp "$built" "$stage/"
 done
-cp "$work/src/README.md" "$work/src/LICENSE" "$stage/"
+cp "$work/src/build/web/tianti.html" "$work/src/README.md" "$work/src/LICENSE" "$stage/"
 python3 "$work/src/tools/package.py" stamp "$SOURCE_DATE_EPOCH" "$stage/tianti.exe" "$stage/tianti-cli.exe"
 
 mkdir -p dist
@@ -47,7 +51,7 @@ zip=$name-win64.zip
 rm -f "dist/$zip" dist/SHA256SUMS
 python3 "$work/src/tools/package.py" zip "$SOURCE_DATE_EPOCH" "dist/$zip" "$stage"
 (cd dist && sha256sum "$zip") > "$work/sums"
-(cd "$work/stage" && sha256sum "$name/tianti.exe" "$name/tianti-cli.exe") >> "$work/sums"
+(cd "$work/stage" && sha256sum "$name/tianti.exe" "$name/tianti-cli.exe" "$name/tianti.html") >> "$work/sums"
 mv "$work/sums" dist/SHA256SUMS
 echo "dist/$zip ($(stat -c %s "dist/$zip") bytes)"
 cat dist/SHA256SUMS

@@ -3,7 +3,8 @@
 
 Usage:
     python3 tools/refresh_facts.py --cpu CPU_CHART --gpu GPU_CHART
-        [--restore-from OLDER_CPU_LIST] [--facts-dir DIR] [--rows-dir DIR] [--dry-run]
+        [--restore-from OLDER_CPU_LIST] [--reviewed LIST] [--facts-dir DIR]
+        [--rows-dir DIR] [--dry-run] [--verbose]
         [--cpu-format F] [--gpu-format F] [--restore-from-format F]    (F: text or json)
 
 CPU_CHART is the CPU Mark chart, GPU_CHART the G3D Mark chart, best first.
@@ -23,17 +24,27 @@ well start with "[2-Way] ..."); a file that is neither is refused.
 
 Selection, in chart order: device and driver strings (PCI\\VEN_... paths,
 "PCI <driver>", Winsta0\\..., names with a "#0x...#" hash) and scores of
-100000 or more are dropped; a CPU name whose "/" the chart turned into "-"
-gets its "/" back where OLDER_CPU_LIST (same formats) holds exactly one name
-that reads the same with "-"; the best 3012 CPUs and 1722 GPUs are kept, ties
-in chart order.
+100000 or more are dropped; so is what is no product (product_rules.py):
+virtual GPU profiles, display, mirror, USB and remote-desktop drivers,
+engineering samples, virtual processors, renamed drivers, and the names the
+reviewed LIST (default data/facts/reviewed.tsv) takes out by hand. A mangled
+trademark sign is respelled ("RadeonT 780M" -> "Radeon 780M"), and where two
+entries are one product (after that, or by the maker's name in front, or by
+"with Radeon Graphics" after a processor's name, or by the reviewed list) the
+one spelled as systems report it stays, else the one ranked higher. A CPU name
+whose "/" the chart turned into "-" gets its "/" back where OLDER_CPU_LIST
+(same formats) holds exactly one name that reads the same with "-"; the best
+3012 CPUs and 1722 GPUs are kept, ties in chart order.
 
 Output: DIR/cpu.tsv and DIR/gpu.tsv (default data/facts) and the ranking rows
 cpu.txt and gpu.txt (default data/, made by make_rows.py), and on stdout a
 report against the fact lists being replaced: entries that entered and left,
 the largest rank moves, new number ones, the descriptions cut at 40 columns
-and the two-card names that could not keep "双卡" whole. --dry-run prints
-the report and writes nothing.
+and the two-card names that could not keep "双卡" whole; and what each kind
+of rule took out, respelled or merged, with a few examples (--verbose: all of
+them). Every name is printed escaped where it holds control characters, lone
+surrogates or characters the output's encoding lacks. --dry-run prints the
+report and writes nothing.
 
 Bad input is refused on stderr with exit status 1, and then nothing is
 written: "file:line: what is wrong" for a text chart, "file: entry [i] on
@@ -57,13 +68,15 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import make_rows  # noqa: E402
+import product_rules  # noqa: E402
+import refresh_report  # noqa: E402
+from product_rules import shown  # noqa: E402
 
 CPU_ROWS = 3012
 GPU_ROWS = 1722
-SCORE_LIMIT = 100000          # a row's score field holds five digits
+SCORE_LIMIT = refresh_report.SCORE_LIMIT
 DEVICE_ID_RE = re.compile(r"^PCI[\\ ]|^Winsta\d+\\|#0x[0-9A-Fa-f]+#")
 SCORE_KEYS = ("score", "cpumark", "g3dmark", "mark")
-MOVES_SHOWN = 5
 
 
 class ChartError(Exception):
@@ -394,18 +407,23 @@ def restore_map(older):
     return {k: v.pop() for k, v in found.items() if len(v) == 1 and k not in names}
 
 
-def select(entries, keep, restore=None):
+def select(entries, keep, restore=None, reviewed=None):
     """The kept entries and what the selection did, in chart order."""
     restore = restore or {}
     present = {e.name for e in entries}
-    kept = []
+    kept, candidates = [], []
     stats = {"device": [], "high": 0, "restored": 0, "past": 0}
     for e in entries:
         if DEVICE_ID_RE.search(e.name):
             stats["device"].append(e)
         elif e.score >= SCORE_LIMIT:
             stats["high"] += 1
-        elif len(kept) == keep:
+        else:
+            candidates.append(e)
+    products, stats["products"] = product_rules.sort_out(
+        candidates, reviewed or product_rules.Reviewed(), Entry)
+    for e in products:
+        if len(kept) == keep:
             stats["past"] += 1
         else:
             name = restore.get(e.name)
@@ -433,68 +451,6 @@ def check_kept(path, kept, keep, entries):
     return errors
 
 
-# ---------------------------------------------------------------- reporting
-
-def read_facts(path):
-    """(name, score) pairs of an existing fact list, or None when there is none;
-    OSError or UnicodeDecodeError when it cannot be read."""
-    if not os.path.exists(path):
-        return None
-    with open(path, encoding="utf-8-sig") as f:
-        return [tuple((line.rstrip("\r\n").rsplit("\t", 1) + ["?"])[:2])
-                for line in f if line.strip()]
-
-
-def report(letter, label, chart, entries, kept, stats, restored_from, old, rows, row_stats):
-    out = []
-    say = out.append
-    say("%s list: %d rows from %s (%d entries)" % (label, len(kept), chart, len(entries)))
-    say("  left out: %d device or driver strings%s, %d scoring %d or more, %d past rank %d"
-        % (len(stats["device"]),
-           "" if not stats["device"] else " (" + "; ".join(e.name for e in stats["device"]) + ")",
-           stats["high"], SCORE_LIMIT, stats["past"], len(kept)))
-    if restored_from:
-        say("  \"/\" restored in %d names from %s" % (stats["restored"], restored_from))
-    if isinstance(old, str):
-        say("  cannot read the list it replaces: %s" % old)
-    elif old is None:
-        say("  no earlier list to compare with")
-    else:
-        old_rank = {name: r for r, (name, _) in enumerate(old, start=1)}
-        new_rank = {e.name: r for r, e in enumerate(kept, start=1)}
-        entered = [e for e in kept if e.name not in old_rank]
-        left = [name for name, _ in old if name not in new_rank]
-        say("  against the %d rows it replaces: %d entered, %d left, %d stayed"
-            % (len(old), len(entered), len(left), len(kept) - len(entered)))
-        if not old or old[0][0] != kept[0].name:
-            say("  new number one: %s (%d)%s" % (
-                kept[0].name, kept[0].score,
-                "; was %s (%s)" % old[0] if old else ""))
-        else:
-            say("  number one unchanged: %s (%s, now %d)" % (kept[0].name, old[0][1], kept[0].score))
-        moves = [(old_rank[e.name] - r, r, e) for r, e in enumerate(kept, start=1)
-                 if e.name in old_rank]
-        for title, chosen in (("rose", sorted((m for m in moves if m[0] > 0), key=lambda m: -m[0])),
-                              ("fell", sorted((m for m in moves if m[0] < 0), key=lambda m: m[0]))):
-            if chosen:
-                say("  largest moves, %s:" % title)
-                for delta, r, e in chosen[:MOVES_SHOWN]:
-                    say("    %s%d -> %s%d (%+d)  %s" % (letter, r + delta, letter, r, delta, e.name))
-        if entered:
-            say("  best of the entered: " + "; ".join(
-                "%s%d %s" % (letter, new_rank[e.name], e.name) for e in entered[:MOVES_SHOWN]))
-        if left:
-            say("  best of those that left: " + "; ".join(
-                "%s%d %s" % (letter, old_rank[n], n) for n in left[:MOVES_SHOWN]))
-    cut = [(row, e) for row, e in zip(rows, kept)
-           if make_rows.fit_description(make_rows.describe(e.name, letter), letter)[1] == "cut"]
-    say("  descriptions cut at 40 columns: %d" % len(cut))
-    for row, e in cut:
-        say("    %s  <- %s" % (row, e.name))
-    out.extend(make_rows.two_card_notes(row_stats))
-    return out
-
-
 def main(argv=None):
     repo = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     parser = argparse.ArgumentParser(
@@ -510,10 +466,18 @@ def main(argv=None):
                         help="where cpu.tsv and gpu.tsv are replaced (default data/facts)")
     parser.add_argument("--rows-dir", default=os.path.join(repo, "data"),
                         help="where cpu.txt and gpu.txt are replaced (default data)")
+    parser.add_argument("--reviewed", default=os.path.join(repo, "data", "facts", "reviewed.tsv"),
+                        help="names taken out or merged by hand (default data/facts/reviewed.tsv)")
     parser.add_argument("--dry-run", action="store_true", help="report only; write nothing")
+    parser.add_argument("--verbose", action="store_true",
+                        help="list every entry the rules took out, respelled or merged")
     args = parser.parse_args(argv)
+    # A name is escaped before it is printed; this only keeps anything else
+    # the output's encoding lacks from ending the run.
+    if hasattr(sys.stdout, "reconfigure"):
+        sys.stdout.reconfigure(errors="backslashreplace")
 
-    errors = []
+    reviewed, errors = product_rules.read_reviewed(args.reviewed)
     restore = {}
     if args.restore_from:
         older, older_errors = read_chart(args.restore_from, args.restore_from_format)
@@ -528,7 +492,7 @@ def main(argv=None):
         errors.extend(chart_errors)
         if chart_errors:
             continue
-        kept, stats = select(entries, keep, restore if letter == "C" else None)
+        kept, stats = select(entries, keep, restore if letter == "C" else None, reviewed)
         kept_errors = check_kept(chart, kept, keep, entries)
         errors.extend(kept_errors)
         if kept_errors:
@@ -541,22 +505,29 @@ def main(argv=None):
                       row_stats, name))
 
     if errors:
+        encoding = getattr(sys.stderr, "encoding", None) or "utf-8"
         for message in make_rows.cap_messages(errors):
-            print(message, file=sys.stderr)
+            print(shown(message, encoding), file=sys.stderr)
         print("refresh_facts: %d fault(s); nothing written" % len(errors), file=sys.stderr)
         return 1
 
     files = {}
+    charted = set()
     for letter, label, chart, entries, kept, stats, facts_path, facts, rows, row_stats, name in lists:
+        charted.update(e.name for e in entries)
         try:
-            old = read_facts(facts_path)
+            old = refresh_report.read_facts(facts_path)
         except (OSError, UnicodeDecodeError) as e:
             old = "%s: %s" % (facts_path, getattr(e, "strerror", None) or e)
         restored_from = args.restore_from if letter == "C" else None
-        print("\n".join(report(letter, label, chart, entries, kept, stats, restored_from, old,
-                               rows, row_stats)))
+        print("\n".join(refresh_report.report(letter, label, chart, entries, kept, stats,
+                                              restored_from, old, rows, row_stats, args.verbose)))
         files[facts_path] = facts
         files[os.path.join(args.rows_dir, name + ".txt")] = "".join(r + "\n" for r in rows)
+    unused = [n for n in list(reviewed.excluded) + list(reviewed.merged) if n not in charted]
+    if unused:
+        print("%s: %d names that neither chart holds: %s"
+              % (args.reviewed, len(unused), "; ".join(shown(n) for n in unused)))
     if args.dry_run:
         print("dry run: nothing written")
         return 0

@@ -4,7 +4,8 @@
 # "tianti-cli.exe --scope gpu 4090" and compares its output with the native
 # tianti-cli's, starts tianti.exe, waits for its main window with the
 # program's caption, closes it with WM_CLOSE and checks the exit code 0.
-# Also checks that the zip holds exactly the four files of the package, and
+# Also checks that the zip holds exactly the five files of the package (the
+# page tianti.html among them, with its engine, at most 2 MB), and
 # the oldest Windows the programs need (tools/check-winver.sh).
 # Usage: tools/smoke-package.sh [ZIP]   (default dist/tianti-<version>-win64.zip)
 # Environment: TIANTI_NATIVE_CLI, the native tianti-cli to compare with
@@ -76,11 +77,15 @@ import sys, zipfile
 zip_path, dest, top = sys.argv[1:]
 z = zipfile.ZipFile(zip_path)
 names = sorted(z.namelist())
-want = sorted([top + "/"] + [top + "/" + n for n in ("LICENSE", "README.md", "tianti-cli.exe", "tianti.exe")])
+want = sorted([top + "/"] + [top + "/" + n for n in ("LICENSE", "README.md", "tianti-cli.exe", "tianti.exe",
+                                                    "tianti.html")])
 if names != want:
     sys.exit("FAIL: the zip holds %s, expected %s" % (names, want))
 z.extractall(dest)
-print("ok: the zip holds %s/ with its four files" % top)
+page = z.read(top + "/tianti.html")
+if not page.startswith(b"<!DOCTYPE html>") or b"createTiantiEngine" not in page or len(page) > 2 * 1024 * 1024:
+    sys.exit("FAIL: tianti.html in the zip is not the page of at most 2 MB")
+print("ok: the zip holds %s/ with its five files" % top)
 PY
 dir=$dest/tianti-$version
 "$here/check-winver.sh" "$dir"

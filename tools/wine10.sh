@@ -10,15 +10,19 @@
 #   ctest         runs the Windows tests of a build tree made on the host
 #                 (default build/windows) under Wine 10:
 #                 ctest --preset windows --test-dir BUILD_DIR [CTEST ARGS]
-#   run           runs COMMAND in the chroot, in the current directory
+#   run           runs COMMAND in the chroot, in the current directory, which
+#                 must be in a project tree (this clone, another clone, a
+#                 build tree, or a --bind DIR)
 # The clone, the build tree and each --bind DIR are mounted at their own
-# paths, so that absolute paths hold. Programs run on an Xvfb of the run's
-# own, which picks a display number free on the host as well (-displayfd;
-# the chroot shares the host's /tmp, where the number's lock file is then
-# written, so that host X servers keep off it). The
-# mounts live in a private mount namespace: they are undone, and whatever
-# the run started in the chroot is ended, on every way out (success,
-# failure, Ctrl-C, TERM). Test programs see the file /etc/tianti-wine
+# paths, so that absolute paths hold. None of them may cover the chroot's
+# own files ("/", /usr, /etc, ...): mounted there, the host's system would
+# run in place of Debian 13's (exit 2, before anything is mounted).
+# Programs run on an Xvfb of the run's own, which picks a display number
+# free on the host as well (-displayfd; the chroot shares the host's /tmp,
+# where the number's lock file is then written, so that host X servers keep
+# off it). The mounts live in a private mount namespace: they are undone,
+# and whatever the run started in the chroot is ended, on every way out
+# (success, failure, Ctrl-C, TERM). Test programs see the file /etc/tianti-wine
 # ("wine10") and use Wine prefixes of their own (cmake/wine-run.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,6 +35,7 @@ version=2
 packages=(wine wine64 xvfb xauth python3 cmake locales fonts-wqy-zenhei fonts-wqy-microhei)
 
 fail() { echo "wine10.sh: $*" >&2; exit 1; }
+refuse() { echo "wine10.sh: $*" >&2; exit 2; }
 # Chroots and mounts need root.
 if [ "$(id -u)" -ne 0 ]; then
   command -v sudo >/dev/null || { echo "$0: needs root (or sudo)" >&2; exit 1; }
@@ -257,12 +262,43 @@ font_probe() {
   echo "$out"
 }
 
+# The top of the project tree that holds DIR: a clone (CMakePresets.json and
+# tools/wine10.sh) or a build tree (CMakeCache.txt); nothing when none does.
+project_tree() {
+  local dir=$1
+  while :; do
+    if [ -f "$dir/CMakeCache.txt" ] || { [ -f "$dir/CMakePresets.json" ] && [ -f "$dir/tools/wine10.sh" ]; }; then
+      echo "$dir"
+      return 0
+    fi
+    [ "$dir" != / ] || return 0
+    dir=$(dirname "$dir")
+  done
+}
+
+# Refuses a directory that, mounted at its own path, would cover files of the
+# chroot: "/", or a path the chroot has with anything in it (its /usr, /etc,
+# /usr/local, /opt ...). The mount points of earlier runs are empty.
+check_bind() {
+  local dir=$1
+  case $dir in "$jail" | "$jail"/* | "$base" | "$base"/*) refuse "$dir is the chroot itself" ;; esac
+  case $dir in /tmp/* | /dev/* | /sys/*) return 0 ;; esac  # inside the run's own mounts of these
+  if [ "$dir" = / ] || [ -n "$(ls -A "$jail$dir" 2>/dev/null)" ]; then
+    refuse "$dir would be mounted over the chroot's own $dir (the host's system would run, not Debian 13's); work in a project tree"
+  fi
+}
+
 # run_in_chroot DIR BIND... -- COMMAND...
 run_in_chroot() {
   setup
   exec 8>"$base/lock"
   flock -s 8  # no set-up while a run uses the chroot
   root_is_current || fail "the chroot at $jail is not ready"
+  local arg
+  for arg in "${@:2}"; do
+    [ "$arg" != -- ] || break
+    check_bind "$arg"
+  done
   export probe_inside
   probe_inside=$(font_probe)
   exec unshare --mount --propagation private -- "$0" __inside run "$@"
@@ -302,7 +338,17 @@ case ${1:-} in
       esac
     done
     [ $# -gt 0 ] || usage
-    case $PWD/ in "$root"/*) ;; *) binds+=("$PWD") ;; esac
+    # The working directory must be in a project tree, not, say, /usr; the
+    # tree is mounted too, unless a mount holds it already.
+    here=""
+    for dir in "${binds[@]}"; do
+      case $PWD/ in "${dir%/}"/*) here=$dir ;; esac
+    done
+    if [ -z "$here" ]; then
+      here=$(project_tree "$PWD")
+      [ -n "$here" ] || refuse "run from a project tree (a clone, a build tree or a --bind DIR): $PWD is in none"
+      binds+=("$here")
+    fi
     run_in_chroot "$PWD" "${binds[@]}" -- "$@"
     ;;
   *) usage ;;

@@ -44,18 +44,18 @@ TEST(CompiledRows, CountsAndEndRows) {
   ASSERT_EQ(td::kCpuRows.count, 3012);
   ASSERT_EQ(td::kGpuRows.count, 1722);
   EXPECT_EQ(td::kCpuRows.Row(0), u"|C1   |AMD Ryzen Threadripper 7970X            |99327|");
-  EXPECT_EQ(td::kCpuRows.Row(3011), u"|C3012|Intel Xeon L5630@2.13GHz                | 3048|");
+  EXPECT_EQ(td::kCpuRows.Row(3011), u"|C3012|Intel Pentium G4560T@2.90GHz            | 2994|");
   EXPECT_EQ(td::kGpuRows.Row(0), u"|G1   |GeForce RTX 5090 D                      |41290|");
-  EXPECT_EQ(td::kGpuRows.Row(1721), u"|G1722|Radeon R5 A10-9600P RADEON R5, 10 COMPUT|  697|");
+  EXPECT_EQ(td::kGpuRows.Row(1721), u"|G1722|Quadro FX 5600                          |  518|");
 }
 
 TEST(CompiledRows, CjkRowsAreShorterButEquallyWide) {
-  const std::u16string_view dual = td::kGpuRows.Row(1060);
-  EXPECT_EQ(dual, u"|G1061|Radeon R7 + R7 350双卡                  | 1982|");
+  const std::u16string_view dual = td::kGpuRows.Row(882);
+  EXPECT_EQ(dual, u"|G883 |Radeon R7 + R7 350双卡                  | 1982|");
   EXPECT_EQ(dual.size(), 52u);
   EXPECT_EQ(rc::DisplayWidth(dual), 54u);
-  const std::u16string_view mobile = td::kGpuRows.Row(1420);
-  EXPECT_EQ(mobile, u"|G1421|移动版 Radeon HD 5870                   | 1075|");
+  const std::u16string_view mobile = td::kGpuRows.Row(1218);
+  EXPECT_EQ(mobile, u"|G1219|移动版 Radeon HD 5870                   | 1075|");
   EXPECT_EQ(mobile.size(), 51u);
   EXPECT_EQ(rc::DisplayWidth(mobile), 54u);
 }
@@ -70,6 +70,6 @@ TEST(CompiledRows, NoTwoCardRowHoldsHalfOfTheWord) {
     EXPECT_NE(row.find(u"双卡"), std::u16string_view::npos) << "row G" << i + 1;
     ++whole;
   }
-  EXPECT_EQ(whole, 105);
-  EXPECT_EQ(td::kGpuRows.Row(1637), u"|G1638|Radeon HD 8650G N HD 8650G+ HD 8570M双卡|  773|");
+  EXPECT_EQ(whole, 184);
+  EXPECT_EQ(td::kGpuRows.Row(1420), u"|G1421|Radeon HD 8650G N HD 8650G+ HD 8570M双卡|  773|");
 }

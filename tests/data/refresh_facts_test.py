@@ -4,7 +4,9 @@ The JSON shapes are tried on the real charts in refresh_reproduction_test.py."""
 
 import contextlib
 import io
+import json
 import os
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -52,6 +54,76 @@ class Selection(unittest.TestCase):
         # A chart that already holds the "/" spelling keeps both as they are.
         kept, _ = refresh_facts.select([E("MT6983W/CZA", 9, 1), E("MT6983W-CZA", 8, 2)], 2, restore)
         self.assertEqual(names(kept), ["MT6983W/CZA", "MT6983W-CZA"])
+
+
+class Products(unittest.TestCase):
+    """The rules by kind on a small made-up chart: what goes, what stays, and
+    that the list is filled from below."""
+
+    def sort(self, names, keep, reviewed=None):
+        entries = [E(n, 9000 - i, i + 1) for i, n in enumerate(names)]
+        return refresh_facts.select(entries, keep, reviewed=reviewed)
+
+    def test_each_kind_goes_and_its_near_misses_stay(self):
+        gone = {
+            "vgpu": ["nVidia L40-48Q", "L40S-12A", "GRID P40-2B", "GRID P4-2B4", "RTX6000-Ada-3A",
+                     "RTX Pro 6000 Blackwell DC-24Q", "GRID M6-0B", "GRID GTX P40-6", "GRID K280Q",
+                     "GRID K140Q", "Moore Threads S3000 MTvGPU-1132"],
+            "driver": ["TURZX Display", "AicUsbDisplay Device", "SMI USB Display", "spacedesk Adapter",
+                       "VNC Mirror Driver", "Citrix Indirect Display Adapter", "MS Idd Device",
+                       "DisplayLink USB Device Ryzen 7 7735HS", "OrayIddDriver Device",
+                       "LuminonCore IDDCX Adapter", "Red Hat QXL controller",
+                       "ICE DISPLAY WDDM DRIVER", "SQExtFramebufferUmode Device"],
+            "sample": ["Radeon Eng Sample: 100-000000544-40_Y", "Spreadtrum UIS7885(prototype)"],
+            "virtual": ["Virtual @ 4.03GHz", "StratoVirt", "virt-10.1", "Android virtual",
+                        "ARM Apple M1 (Virtual) 4 Core 0 MHz", "QEMU Virtual version 8.2.0"],
+            "renamed": ["TENSOR 1.0 Driver Intel HD 630", "PHDGD Ivy 5", "Master X3100 Driver"],
+        }
+        stay = ["A10", "GRID K2", "GRID K520", "nVidia L40", "NVIDIA A10G", "FirePro W7000 Adapter",
+                "Radeon R7 PRO A10-8850B", "Radeon R7 A10 PRO-7850B", "Radeon Pro V620 MxGPU",
+                "Ryzen 7 9800X3D 8-Core Processor", "AMD Ryzen Z1 Extreme",
+                "Snapdragon X Elite - X1E84100 - Qualcomm", "Matrox G200e WDDM 2.0",
+                "Tesla P100-PCIE-12GB", "Intel Core i5-12400T", "AMD Ryzen 5 5600XT"]
+        chart = [n for kind in gone for n in gone[kind]]
+        chart[3:3] = stay          # the near misses among the rest, in chart order
+        kept, stats = self.sort(chart + ["Below 1", "Below 2"], len(stay) + 1)
+        self.assertEqual([e.name for e in kept], stay + ["Below 1"])
+        done = stats["products"]
+        for kind, expected in gone.items():
+            self.assertEqual([e.name for e in done[kind]], expected, kind)
+        self.assertEqual(stats["past"], 1)
+
+    def test_marks_respelled_and_one_row_per_product(self):
+        chart = ["RadeonT 780M", "Ryzen 7 6800HS", "NVIDIA A40", "Radeon 780M", "AMD Ryzen 5 150",
+                 "Intel CoreTM Ultra 5 115U", "Ryzen 7 6800HS with Radeon Graphics",
+                 "Ryzen 5 150 with Radeon Graphics", "Radeon(TM) Vega 8", "A40"]
+        kept, stats = self.sort(chart, 6)
+        # After respelling, the two "Radeon 780M" are one: the higher ranked stays.
+        # The spelling systems report decides the others: "with Radeon Graphics",
+        # the maker's name; where each has one of them, the higher ranked.
+        self.assertEqual([(e.name, e.score) for e in kept], [
+            ("Radeon 780M", 9000), ("NVIDIA A40", 8998), ("AMD Ryzen 5 150", 8996),
+            ("Intel Core Ultra 5 115U", 8995), ("Ryzen 7 6800HS with Radeon Graphics", 8994),
+            ("Radeon Vega 8", 8992)])
+        done = stats["products"]
+        self.assertEqual(len(done["mark"]), 3)
+        self.assertEqual([(gone.name, stay.name) for gone, stay in done["merge"]], [
+            ("Ryzen 7 6800HS", "Ryzen 7 6800HS with Radeon Graphics"),
+            ("Radeon 780M", "Radeon 780M"), ("Ryzen 5 150 with Radeon Graphics", "AMD Ryzen 5 150"),
+            ("A40", "NVIDIA A40")])
+
+    def test_reviewed_list_takes_out_and_merges_by_hand(self):
+        reviewed, errors = refresh_facts.product_rules.parse_reviewed("r.tsv", (
+            "# comment\n\ncut\tAMD Ryzen 5 40\tthe model number is cut off\n"
+            "merge\tIntel HD 4600 manual-gen9\tIntel HD 4600\ta driver build's name\n"
+            "merge\tX 1\tNot In The Chart\tstays, and the report says so\n"))
+        self.assertEqual(errors, [])
+        kept, stats = self.sort(["AMD Ryzen 5 40", "Intel HD 4600 manual-gen9", "X 1",
+                                 "Intel HD 4600", "Last"], 3, reviewed)
+        self.assertEqual([e.name for e in kept], ["X 1", "Intel HD 4600", "Last"])
+        self.assertEqual([e.name for e in stats["products"]["cut"]], ["AMD Ryzen 5 40"])
+        self.assertIn("  reviewed merge not applied: X 1 -> Not In The Chart, which the chart does "
+                      "not hold", refresh_facts.product_rules.notes(stats["products"], set()))
 
 
 class Refresh(unittest.TestCase):
@@ -237,6 +309,57 @@ class Refresh(unittest.TestCase):
         self.assertIn("descriptions cut at 40 columns: 1\n    |G13  |", out)
         self.assertIn("keep \"双卡\" whole: 2\n    |G11  |", out)
         self.assertIn("too long to keep \"双卡\" whole, cut at 40 columns: 1\n    |G13  |", out)
+
+    def test_a_malformed_reviewed_line_is_located_and_nothing_is_written(self):
+        path = os.path.join(self.d, "reviewed.tsv")
+        for text, message in (
+                (b"driver\tX\n", "1: 2 fields where a driver line has 3"),
+                (b"# why\nbogus\tX\tbecause\n", "2: unknown kind bogus"),
+                (b"cut\tX\t\n", "1: a name or reason is empty"),
+                (b"cut\tX\tbecause\nsample\tX\tbecause\n", "2: X is listed again (first on line 1)"),
+                (b"merge\tX\tX\tbecause\n", "1: X is merged into itself"),
+                (b"cut\tX\tbecause\nmerge\tY\tZ\n", "2: 3 fields where a merge line has 4"),
+                (b"cut\tX\tbecause\ncut\tX\xff\tbecause\n", "2: invalid UTF-8")):
+            with open(path, "wb") as f:
+                f.write(text)
+            status, out, err = self.run_tool(tsv(chart("Cpu", 3012, top=80000)),
+                                             extra=["--reviewed", path])
+            self.assertEqual(status, 1, out)
+            self.assertIn(path + ":" + message, err)
+            self.assertIn("nothing written", err)
+            after = self.snapshot()
+            for name in ("cpu.tsv", "gpu.tsv", "cpu.txt", "gpu.txt"):
+                self.assertEqual(after[name], self.before[name], name)
+
+    def test_names_taken_out_are_printed_escaped_under_a_gbk_terminal(self):
+        # A lone surrogate (JSON allows one), terminal escape sequences, a
+        # right-to-left override, a character GBK lacks: each is printed as an
+        # escape, and the run ends normally.
+        junk = {"\ud800 L40-4Q": "\\ud800 L40-4Q (35000, entry ",
+                "\x1b[2J\x1b]0;owned\x07TURZX Display":
+                    "\\x1b[2J\\x1b]0;owned\\x07TURZX Display (35000, entry ",
+                "Caf\u0219 USB Display": "Caf\\u0219 USB Display (35000, entry ",
+                "\u202eRTX6000-Ada-3A": "\\u202eRTX6000-Ada-3A (35000, entry ",
+                "PCI\\VEN_\u2122": "device or driver strings (PCI\\VEN_\\u2122)"}
+        gpu = os.path.join(self.d, "new_gpu.json")
+        with open(gpu, "w", encoding="ascii") as f:
+            json.dump(dict([(n, 35000) for n in junk] + self.old_gpu), f)
+        self.write("new_cpu.tsv", tsv(self.old_cpu))
+        env = {k: v for k, v in os.environ.items() if not k.startswith(("PYTHONIO", "PYTHONUTF8"))}
+        env["LC_ALL"] = "zh_CN.GBK"
+        probe = subprocess.run([sys.executable, "-c", "import sys; print(sys.stdout.encoding)"],
+                               env=env, capture_output=True, text=True)
+        self.assertEqual(probe.stdout.strip().lower(), "gbk", "tools/install-deps.sh makes zh_CN.GBK")
+        run = subprocess.run([sys.executable, refresh_facts.__file__, "--cpu",
+                              os.path.join(self.d, "new_cpu.tsv"), "--gpu", gpu, "--facts-dir", self.d,
+                              "--rows-dir", self.d, "--dry-run", "--verbose"],
+                             env=env, capture_output=True)
+        self.assertEqual(run.returncode, 0, run.stderr.decode("gbk", "replace"))
+        self.assertEqual(run.stderr, b"")
+        self.assertNotIn(b"\x1b", run.stdout)
+        out = run.stdout.decode("gbk")
+        for shown in junk.values():
+            self.assertIn(shown, out)
 
     def test_dry_run_reports_and_writes_nothing(self):
         status, out, err = self.run_tool(tsv(chart("Cpu", 3012, top=80000)), extra=["--dry-run"])
