@@ -347,7 +347,10 @@ std::u16string Unwrap(std::u16string_view name, std::uint16_t& makers) {
 
 std::size_t SplitCombined(std::u16string_view description, std::u16string (&out)[kMaxAlternatives]) {
   if (description.find(u'/') == std::u16string_view::npos) return 0;
-  if (description.find_first_of(u"+(") != std::u16string_view::npos) return 0;
+  // Not a joined row ("Radeon HD 7660G + HD 7500M/7600M双卡"); "GTX+" is a model.
+  if (description.find(u" + ") != std::u16string_view::npos || description.find(u'(') != std::u16string_view::npos) {
+    return 0;
+  }
   if (description.find(u"双卡") != std::u16string_view::npos) return 0;
   auto split = [](std::u16string_view text, char16_t at) {
     std::vector<std::u16string_view> parts;

@@ -62,8 +62,8 @@ const Case kCases[] = {
     {"Lexington [Radeon HD 6550M]", kGpu, ""},                  // not RX 6550M
     {"GF116M [GeForce GT 560M]", kGpu, ""},                     // not GTX 560M
     {"NV30 [GeForce FX 5800]", kGpu, ""},                       // not Quadro FX 5800
-    {"G92 [GeForce 9800 GTX+]", kGpu, ""},                      // not 9800 GTX
-    {"RS780C [Radeon 3100]", kGpu, ""},                         // not Barco MXRV-3100
+    {"G92 [GeForce 9800 GTX+]", kGpu, "G:GeForce 9800 GTX/9800 GTX+"},  // a combined row, not 9800 GTX
+    {"RS780C [Radeon 3100]", kGpu, ""},                                 // not Barco MXRV-3100
     {"Polaris 20 XL [Radeon RX 580 2048SP]", kGpu, "G:Radeon RX 580 2048SP"},
     {"TigerLake-LP GT2 [Iris Xe Graphics]", kGpu, "G:Intel Iris Xe"},  // not Iris Xe MAX
     {"Intel Corporation Alder Lake-UP3 GT2 [Iris Xe Graphics]", kAll, "G:Intel Iris Xe"},
