@@ -1,6 +1,6 @@
 // One device-name resolution (query/resolver.h), as --compare, --near and
-// --mine make one per name: names as Windows and Linux report processors and
-// adapters (BM_Resolve), and names that fit many rows without a model number
+// --mine make one per name: names as Windows, Linux and browsers report
+// processors and adapters, and as buyers write them (BM_Resolve), and names that fit many rows without a model number
 // (BM_ResolveGeneric), which read the most rows. Each iteration resolves the
 // next name of its set in scope ALL; the time is per resolution.
 // tools/bench-report.sh sets BM_Resolve beside the core's worst query
@@ -22,12 +22,16 @@ constexpr const char16_t* kSystemNames[] = {
     u"AMD Radeon RX 580 Series",
     u"Intel(R) UHD Graphics 620",
     u"Radeon RX 470/480/570/570X/580/580X/590",
+    u"NVIDIA GeForce RTX 3070 Mobile / Max-Q",
+    u"ANGLE (NVIDIA, NVIDIA GeForce GTX 1060 6GB Direct3D11 vs_5_0 ps_5_0, D3D11)",
+    u"13900K",
 };
 
 constexpr const char16_t* kGenericNames[] = {
     u"AMD EPYC",
     u"Intel(R) Xeon(R) Processor",
     u"AMD Radeon(TM) Graphics",
+    u"显卡",
 };
 
 template <std::size_t N>

@@ -172,7 +172,8 @@ int Run(const std::vector<std::u16string>& args, std::ostream& out, std::ostream
   }
   if (opt.help) {
     out << kHelp << kDeviceHelp << '\n' << kLadderHelp << kExitHelp;
-    return kExitOk;
+    out.flush();
+    return out ? kExitOk : kExitError;
   }
   if (opt.cpu) return commands::PrintLocalProcessors(out, err);  // 0, or 1 with the reason
 

@@ -31,7 +31,7 @@ const std::string_view kDeviceHelp =
     "  --count N       --near 上下各几行，默认5 / rows above and below, default 5\n"
     "  --mine          本机的处理器(CPU榜)和显卡(GPU榜) / this computer's processors\n"
     "                  (CPU list) and graphics adapters (GPU list); on Linux the\n"
-    "                  model in brackets of the PCI ID list's entry is looked up\n"
+    "                  PCI ID list's model of the device, after its maker, is read\n"
     "  --scope 与 --format 同上 / --scope and --format as above; --scope cpu|gpu\n"
     "                  limits --mine to that kind of device\n"
     "  table 每个设备一行 / one line a device; tsv 同样的列，无表头，相对得分为比值，\n"
@@ -422,7 +422,8 @@ std::optional<int> RunDeviceMode(const std::vector<std::u16string>& args, std::o
   }
   if (opt.help) {
     out << kDeviceHelp << kDeviceExitHelp;
-    return kExitOk;
+    out.flush();
+    return out ? kExitOk : kExitError;
   }
   try {
     Output o;

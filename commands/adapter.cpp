@@ -28,6 +28,15 @@ std::string Lower(std::string_view id) {
   return out;
 }
 
+// The maker a PCI vendor ID stands for, as systems write it before a model
+// ("NVIDIA GeForce RTX 4090"); empty for the others.
+std::string_view VendorMaker(std::string_view id) {
+  if (id == "10de") return "NVIDIA";
+  if (id == "1002" || id == "1022") return "AMD";
+  if (id == "8086") return "Intel";
+  return {};
+}
+
 }  // namespace
 
 // The list: "vvvv  Vendor name" lines, each followed by its devices as
@@ -74,7 +83,8 @@ AdapterName NamePciAdapter(std::string_view vendor, std::string_view device, con
     adapter.reported = FromUtf8(ids);
     return adapter;
   }
-  adapter.name = FromUtf8(PciModel(entry));
+  const std::string_view maker = VendorMaker(Lower(Bare(vendor)));
+  adapter.name = FromUtf8((maker.empty() ? std::string() : std::string(maker) + " ") + PciModel(entry));
   adapter.reported = FromUtf8(ids + " " + entry);
   return adapter;
 }

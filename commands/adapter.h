@@ -13,9 +13,10 @@ namespace tianti::commands {
 
 struct AdapterName {
   // The name to look up: WMI's Name on Windows; on Linux the model in
-  // brackets of the PCI ID list's entry ("Radeon RX 470/480/570/570X/580/
-  // 580X/590" of "Ellesmere [Radeon RX 470/...]"), the whole entry where it
-  // has no brackets, and empty when the list does not know the device.
+  // brackets of the PCI ID list's entry after the vendor's maker ("AMD Radeon
+  // RX 470/480/570/570X/580/580X/590" of 1002 "Ellesmere [Radeon RX
+  // 470/...]"), the whole entry where it has no brackets, and empty when the
+  // list does not know the device.
   std::optional<std::u16string> name;
   // Where the name came from, when that is more than the name: the PCI
   // device's "vendor:device" IDs and, if the list knows it, its entry.

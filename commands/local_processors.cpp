@@ -19,7 +19,7 @@ int PrintLocalProcessors(std::ostream& out, std::ostream& err) {
     out << '\n';
   }
   out.flush();
-  return 0;
+  return out ? 0 : 1;
 }
 
 namespace {

@@ -96,7 +96,7 @@ ProcessorReport QueryLocalProcessors();
 
 // Prints the local processor names, one a line (a null name as an empty
 // line), as UTF-8 to `out` and returns 0; on failure prints the failure
-// message to `err` and returns 1.
+// message to `err` and returns 1, and returns 1 when `out` cannot be written.
 int PrintLocalProcessors(std::ostream& out, std::ostream& err);
 
 }  // namespace tianti::commands

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora fuzz/corpus/fuzz_rowcheck and fuzz/corpus/fuzz_query.
+"""Writes the seed corpora fuzz/corpus/fuzz_rowcheck, fuzz_query and fuzz_resolve.
 
-The input layouts are described at the top of fuzz_rowcheck.cpp and
-fuzz_query.cpp. Run from anywhere; existing seeds are overwritten.
+The input layouts are described at the top of fuzz_rowcheck.cpp,
+fuzz_query.cpp and fuzz_resolve.cpp. Run from anywhere; existing seeds are overwritten.
 """
 import os
 import struct
@@ -136,3 +136,21 @@ query_seeds = {
 }
 for name, data in query_seeds.items():
     write("fuzz_query", name, data)
+
+# fuzz_resolve: a scope byte (bit 2: UTF-16LE), then the name.
+ALL_SCOPE, CPU_SCOPE, GPU_SCOPE = 0, 1, 2
+resolve_seeds = {
+    "wmi_cpu": (ALL_SCOPE, "Intel(R) Core(TM) i7 CPU X 980 @ 3.33GHz"),
+    "wmi_xeon": (CPU_SCOPE, "Intel(R) Xeon(R) CPU E5-2670 0 @ 2.60GHz"),
+    "pci_entry": (GPU_SCOPE, "NVIDIA Corporation GA106M [GeForce RTX 3060 Mobile / Max-Q]"),
+    "angle": (ALL_SCOPE, "ANGLE (NVIDIA, NVIDIA GeForce GTX 1060 6GB Direct3D11 vs_5_0 ps_5_0, D3D11)"),
+    "mesa": (ALL_SCOPE, "AMD Radeon RX 6700 XT (navi22, LLVM 15.0.7, DRM 3.54, 6.5.0-1-rt-amd64)"),
+    "buyer_glued": (ALL_SCOPE, "rtx4070super 12g"),
+    "buyer_chinese": (ALL_SCOPE, "锐龙7 7800X3D 笔记本 显卡"),
+    "combined_row": (GPU_SCOPE, "Radeon HD 7970 / R9 280X"),
+    "cut_row": (CPU_SCOPE, "Snapdragon X2 Elite - X2E88100 - Qualcomm Oryon"),
+    "dual_cards": (GPU_SCOPE, "Radeon HD 8650G + 8600/8700M双卡"),
+}
+for name, (scope, text) in resolve_seeds.items():
+    write("fuzz_resolve", name, bytes([scope]) + text.encode("utf-8"))
+write("fuzz_resolve", "utf16_apple", bytes([4 | ALL_SCOPE]) + "Apple M5 Max 14 Core".encode("utf-16-le"))

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <string>
+#include <unordered_map>
 
 namespace tianti::query {
 
@@ -37,18 +38,36 @@ constexpr FamilyWord kFamilies[] = {
     {"neoverse", kMakerArm},      {"matrox", kMakerMatrox},     {"via", kMakerVia},
 };
 
+// The count before "Core": "8", "eight", "octa".
 bool IsCount(std::string_view w) {
+  static constexpr std::string_view kWords[] = {"single", "dual", "triple", "quad",   "six",    "hexa",
+                                                "eight",  "octa", "ten",    "twelve", "sixteen"};
+  if (std::find(std::begin(kWords), std::end(kWords), w) != std::end(kWords)) return true;
   return !w.empty() && std::all_of(w.begin(), w.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The first word of a data-centre GPU's row: "A100", "H100", "L40S", "A2".
+bool IsDataCentreName(std::string_view w) {
+  if (w.size() < 2 || w.size() > 5 || (w[0] != 'a' && w[0] != 'h' && w[0] != 'l')) return false;
+  std::size_t digits = 1;
+  while (digits < w.size() && w[digits] >= '0' && w[digits] <= '9') ++digits;
+  return digits > 1 && digits <= 4 && w.size() - digits <= 1;
 }
 
 }  // namespace
 
 std::uint16_t MakerOfWord(std::string_view word, std::string_view previous) {
-  // Intel's Core, but not the count of "8 Core" or "Compute Cores".
+  // Intel's Core, but not the count of "8 Core", "Eight-Core" or "Compute
+  // Cores"; Intel's "HD Graphics", where "Radeon HD" names no maker by "HD".
   if (word == "core") return IsCount(previous) ? 0 : kMakerIntel;
-  for (const FamilyWord& f : kFamilies) {
-    if (f.word == word) return f.maker;
-  }
+  if (word == "graphics" && previous == "hd") return kMakerIntel;
+  static const std::unordered_map<std::string_view, std::uint16_t> kByWord = [] {
+    std::unordered_map<std::string_view, std::uint16_t> by_word;
+    for (const FamilyWord& f : kFamilies) by_word.emplace(f.word, f.maker);
+    return by_word;
+  }();
+  const auto it = kByWord.find(word);
+  if (it != kByWord.end()) return it->second;
   return 0;
 }
 
@@ -72,6 +91,18 @@ std::uint16_t MakersOf(std::u16string_view text) {
   }
   flush();
   return makers;
+}
+
+std::uint16_t ListRowMakers(char16_t list, std::u16string_view description) {
+  const std::uint16_t makers = MakersOf(description);
+  if (makers != 0 || list != u'G') return makers;
+  std::string first;
+  for (char16_t c : description) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'))) break;
+    first.push_back(static_cast<char>(c));
+  }
+  return IsDataCentreName(first) ? kMakerNvidia : 0;
 }
 
 std::uint16_t LeadMaker(std::uint16_t makers) {

@@ -37,6 +37,12 @@ std::uint16_t MakerOfWord(std::string_view word, std::string_view previous);
 // not a letter or a digit; letter case does not count.
 std::uint16_t MakersOf(std::u16string_view text);
 
+// The makers of a row of `list` (u'C' or u'G'): MakersOf, and the rule of
+// each list for rows without a maker word: in the GPU list the data-centre
+// names "A100", "H100", "L40S" are NVIDIA's (in the CPU list "A10-7850K" is
+// an AMD APU, named by its other words).
+std::uint16_t ListRowMakers(char16_t list, std::u16string_view description);
+
 // The one maker of `makers` to file a row under: its only bit, or the first
 // of AMD, Intel, NVIDIA among several; 0 for none.
 std::uint16_t LeadMaker(std::uint16_t makers);

@@ -6,273 +6,23 @@
 
 #include "common/utf8.h"
 #include "data/ranking_rows.h"
+#include "query/maker.h"
+#include "query/name_reading.h"
+#include "query/row_fit.h"
 #include "query/row_search.h"
 
 namespace tianti::query {
 
 namespace {
 
-// ---- reading a name ------------------------------------------------------------
-
-enum class Kind : std::uint8_t { kWord, kClock, kModel };
-
-// The maker names, as bits; a name and a row of different makers never fit.
-enum Maker : std::uint8_t { kAmd = 1, kIntel = 2, kNvidia = 4 };
-
-// More words than any real name has; the rest of a longer text is not read.
-constexpr std::size_t kMaxWords = 48;
-
-struct Word {
-  std::string_view text;  // into Reading::text
-  Kind kind = Kind::kWord;
-  bool last = false;  // holds the text's last word before anything was dropped
-};
-
-struct Reading {
-  std::string text;     // the words' characters
-  std::string lowered;  // the text read, in lower case
-  Word words[kMaxWords];
-  std::size_t count = 0;
-  std::uint8_t makers = 0;
-  bool processor_marks = false;
-  // Words dropped other than makers: "Radeon RX Vega 11 Processor" is read as
-  // "Radeon RX Vega 11" and ties with it, but is the less plain of the two.
-  int dropped = 0;
-
-  Reading() = default;
-  Reading(const Reading&) = delete;
-  Reading& operator=(const Reading&) = delete;
-};
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsAlnum(char c) { return IsDigit(c) || (c >= 'a' && c <= 'z'); }
-bool HasDigit(std::string_view w) { return std::any_of(w.begin(), w.end(), IsDigit); }
-bool AllDigits(std::string_view w) { return !w.empty() && std::all_of(w.begin(), w.end(), IsDigit); }
-
-// "3", "3.60"
-bool IsNumber(std::string_view w) {
-  const std::size_t dot = w.find('.');
-  if (dot == std::string_view::npos) return AllDigits(w);
-  return AllDigits(w.substr(0, dot)) && AllDigits(w.substr(dot + 1));
-}
-
-bool EndsWith(std::string_view w, std::string_view end) {
-  return w.size() > end.size() && w.substr(w.size() - end.size()) == end;
-}
-
-// "3.60ghz", "800mhz"
-bool IsClock(std::string_view w) {
-  for (std::string_view unit : {"ghz", "mhz"}) {
-    if (EndsWith(w, unit) && IsNumber(w.substr(0, w.size() - unit.size()))) return true;
-  }
-  return false;
-}
-
-// "12th", "3rd"
-bool IsOrdinal(std::string_view w) {
-  for (std::string_view end : {"st", "nd", "rd", "th"}) {
-    if (EndsWith(w, end) && AllDigits(w.substr(0, w.size() - end.size()))) return true;
-  }
-  return false;
-}
-
-// The count before "-Core": "16", "quad", "eight".
-bool IsCoreCount(std::string_view w) {
-  static constexpr std::string_view kCounts[] = {"single", "dual", "triple", "quad",   "six",    "hexa",
-                                                 "eight",  "octa", "ten",    "twelve", "sixteen"};
-  return AllDigits(w) || std::find(std::begin(kCounts), std::end(kCounts), w) != std::end(kCounts);
-}
-
-// "4c+8g", the core groups after "Compute Cores".
-bool IsCoreGroup(std::string_view w) {
-  const std::size_t c = w.find("c+");
-  return c != std::string_view::npos && c + 3 < w.size() + 1 && AllDigits(w.substr(0, c)) && w.back() == 'g' &&
-         AllDigits(w.substr(c + 2, w.size() - c - 3));
-}
-
-std::uint8_t MakerOf(std::string_view w) {
-  if (w == "amd" || w == "ati") return kAmd;
-  if (w == "intel") return kIntel;
-  if (w == "nvidia") return kNvidia;
-  return 0;
-}
-
-// "r7", the graphics of an APU's name.
-bool IsRadeonClass(std::string_view w) { return w.size() > 1 && w[0] == 'r' && AllDigits(w.substr(1)); }
-
-// Whether a word may be one that Read drops or joins: any word of letters,
-// a number, or an ordinal; not a model number such as "7950x".
-bool MaybeSpecial(std::string_view w) {
-  switch (w[0]) {
-    case 'a':
-    case 'c':
-    case 'i':
-    case 'n':
-    case 'p':
-    case 's':
-    case 'w':  // the words
-    case 'd':
-    case 'e':
-    case 'h':
-    case 'o':
-    case 'q':
-    case 't':  // the counts
-      return true;
-    default:
-      return IsDigit(w[0]);  // numbers, counts, ordinals
-  }
-}
+using fit::Fit;
+using reading::Kind;
+using reading::Reading;
+using reading::Word;
 
 bool IsWordChar(char c) {
-  return IsAlnum(c) || c == '.' || c == '+' || c == '_' || c == '#' || static_cast<unsigned char>(c) >= 0x80;
-}
-
-// The text in lower case into `out`, with the row conventions undone and the
-// marks (R) (TM) ® ™ gone; a mark right before a digit joins the two
-// ("Core(TM)2" is "Core2").
-void Lower(std::u16string_view text, bool row_description, std::string& out) {
-  out.clear();
-  auto mark = [&](std::size_t next) {
-    if (next >= text.size() || text[next] < u'0' || text[next] > u'9') out.push_back(' ');
-  };
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c == u'(') {
-      std::size_t close = 0;
-      if (i + 2 < text.size() && (text[i + 1] | 0x20) == u'r' && text[i + 2] == u')') {
-        close = i + 2;
-      } else if (i + 3 < text.size() && (text[i + 1] | 0x20) == u't' && (text[i + 2] | 0x20) == u'm' &&
-                 text[i + 3] == u')') {
-        close = i + 3;
-      }
-      if (close != 0) {
-        mark(close + 1);
-        i = close;
-        continue;
-      }
-    }
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c));
-    } else if (c == u'\u00ae' || c == u'\u2122') {
-      mark(i + 1);
-    } else if (row_description && text.substr(i, 2) == u"双卡") {
-      out += " dual";
-      ++i;
-    } else if (row_description && text.substr(i, 3) == u"移动版") {
-      out += "mobility";
-      i += 2;
-    } else {
-      AppendUtf8(out, c >= 0xD800 && c < 0xE000 ? U'\uFFFD' : c);
-    }
-  }
-}
-
-// Splits `text` into words at every mark but . + _ #: "w/" at a word's start
-// is "with", a lone "+" is a word, a number and its GHz are one word.
-std::size_t RawWords(std::string_view text, std::string_view (&raw)[kMaxWords]) {
-  std::size_t count = 0;
-  std::size_t i = 0;
-  while (i < text.size() && count < kMaxWords) {
-    if (!IsWordChar(text[i])) {
-      ++i;
-      continue;
-    }
-    if (text[i] == 'w' && text.compare(i, 2, "w/") == 0) {
-      raw[count++] = "with";
-      i += 2;
-      continue;
-    }
-    std::size_t end = i;
-    while (end < text.size() && IsWordChar(text[end])) ++end;
-    std::string_view word = text.substr(i, end - i);
-    i = end;
-    while (!word.empty() && word.back() == '.') word.remove_suffix(1);
-    while (!word.empty() && word.front() == '.') word.remove_prefix(1);
-    const bool has_content = word == "+" || std::any_of(word.begin(), word.end(), [](char c) {
-                               return IsAlnum(c) || static_cast<unsigned char>(c) >= 0x80;
-                             });
-    if (has_content) raw[count++] = word;
-  }
-  return count;
-}
-
-void Read(std::u16string_view input, bool row_description, Reading& reading) {
-  std::string& lowered = reading.lowered;
-  Lower(input, row_description, lowered);
-  std::string_view raw[kMaxWords];
-  const std::size_t n = RawWords(lowered, raw);
-  reading.text.clear();
-  // The words never take more room than this ("w/" becomes "with"), so the
-  // views into the text stay valid while it grows.
-  reading.text.reserve(2 * lowered.size() + 8);
-  reading.count = 0;
-  reading.makers = 0;
-  reading.processor_marks = false;
-  std::size_t joined = 0, makers = 0;
-  auto at = [&](std::size_t i) { return i < n ? raw[i] : std::string_view(); };
-  auto keep = [&](std::string_view a, std::string_view b, std::size_t last_raw) {
-    const std::size_t start = reading.text.size();
-    reading.text.append(a).append(b);
-    Word& word = reading.words[reading.count++];
-    word.text = std::string_view(reading.text).substr(start);
-    word.kind = IsClock(word.text) ? Kind::kClock : HasDigit(word.text) ? Kind::kModel : Kind::kWord;
-    if (word.kind == Kind::kClock) reading.processor_marks = true;
-    word.last = last_raw + 1 == n;
-  };
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::string_view w = raw[i];
-    if (!MaybeSpecial(w)) {
-      keep(w, {}, i);
-      continue;
-    }
-    const std::string_view next = at(i + 1);
-    if (w == "cpu" || w == "processor") {
-      reading.processor_marks = true;
-      continue;
-    }
-    if (const std::uint8_t maker = MakerOf(w)) {
-      reading.makers |= maker;
-      ++makers;
-      continue;
-    }
-    if (w == "apu" || w == "series") continue;
-    if (next == "gen" && IsOrdinal(w)) {  // "13th Gen"
-      ++i;
-      continue;
-    }
-    if (next == "compute" && AllDigits(w) && (at(i + 2) == "cores" || at(i + 2) == "core")) {
-      // "Radeon R7, 12 Compute Cores 4C+8G": the graphics of an APU's name.
-      i += 2;
-      if (IsCoreGroup(at(i + 1))) ++i;
-      if (reading.count > 0 && IsRadeonClass(reading.words[reading.count - 1].text)) --reading.count;
-      if (reading.count > 0 && reading.words[reading.count - 1].text == "radeon") --reading.count;
-      continue;
-    }
-    if ((next == "core" || next == "cores") && IsCoreCount(w)) {  // "16-Core"
-      reading.processor_marks = true;
-      ++i;
-      continue;
-    }
-    if (w == "with") {
-      // "with Radeon Graphics", "w/ Radeon 780M Graphics", "with AMD Radeon
-      // R5 Graphics": up to "Graphics", or to the end (a cut description).
-      std::size_t j = i + 1;
-      if (MakerOf(at(j))) ++j;
-      if (at(j) == "radeon") {
-        while (j < n && raw[j] != "graphics") ++j;
-        i = j;
-        continue;
-      }
-    }
-    if ((next == "ghz" || next == "mhz") && IsNumber(w)) {  // "3.60 GHz"
-      keep(w, next, i + 1);
-      ++i;
-      ++joined;
-      continue;
-    }
-    keep(w, {}, i);
-  }
-  reading.dropped = static_cast<int>(n - joined - makers - reading.count);
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || c == '.' || c == '+' || c == '_' || c == '#' ||
+         static_cast<unsigned char>(c) >= 0x80;
 }
 
 // ---- the lists ---------------------------------------------------------------------
@@ -305,6 +55,20 @@ bool MayBeCut(std::u16string_view row) {
   return columns >= 40;
 }
 
+// The rows of `list` that may have been cut, found once.
+const std::vector<int>& CutRows(const data::RowList& list) {
+  static const auto kFind = [](const data::RowList& l) {
+    std::vector<int> rows;
+    for (int i = 0; i < l.count; ++i) {
+      if (MayBeCut(l.Row(i))) rows.push_back(i);
+    }
+    return rows;
+  };
+  static const std::vector<int> kCpu = kFind(data::kCpuRows);
+  static const std::vector<int> kGpu = kFind(data::kGpuRows);
+  return list.letter == u'C' ? kCpu : kGpu;
+}
+
 // Whether the last word of a row that may have been cut could be the start
 // of one of the name's words; a row whose words are all whole and which
 // holds none of the name's model numbers cannot fit.
@@ -324,89 +88,6 @@ bool TailMayFit(std::u16string_view row, const Reading& name) {
     if (name.words[j].text.compare(0, tail.size(), tail) == 0) return true;
   }
   return false;
-}
-
-// ---- fitting a row to a name ---------------------------------------------------
-
-struct Fit {
-  int missing = 0;       // the name's model words the row lacks
-  int added_models = 0;  // the row's model words the name lacks
-  int added_clocks = 0;  // the row's clocks the name lacks
-  int added_words = 0;   // the row's other words the name lacks, clocks included
-  int unused = 0;        // the name's other words the row lacks
-  int unused_plain = 0;  // of those, the ones other than "graphics"
-  int matched = 0;       // whole words in both; a cut word does not count
-  int matched_models = 0;
-  int dropped = 0;  // the row's dropped words
-  bool other_maker = false;
-
-  // Smaller is better.
-  auto Key() const { return std::make_tuple(missing, added_models, added_words, unused, dropped); }
-  // How well a row answers; rows of the two lists are weighed without the
-  // dropped words, so that the CPU row wins "equally well".
-  auto AnswerKey() const { return std::make_tuple(added_words, unused); }
-  auto ListKey() const { return std::make_tuple(added_words, unused, dropped); }
-};
-
-struct Name {
-  const Reading& reading;
-  bool has_models = false;
-};
-
-bool Answers(const Fit& fit, const Name& name) {
-  if (fit.other_maker || fit.missing > 0 || fit.added_models > 0 || fit.matched == 0) return false;
-  // Without a model number only a row of exactly the name's words answers:
-  // "Intel Xeon Processor" is not the one row "Intel Xeon@2.00GHz".
-  return name.has_models || (fit.unused_plain == 0 && fit.added_clocks == 0);
-}
-
-bool Near(const Fit& fit, const Name& name) {
-  if (fit.other_maker) return false;
-  return name.has_models ? fit.matched_models > 0 : fit.matched > 0 && fit.unused_plain == 0;
-}
-
-Fit FitRow(const Reading& row, bool may_be_cut, const Name& name) {
-  const Reading& words = name.reading;
-  bool used[kMaxWords] = {};
-  Fit fit;
-  fit.other_maker = row.makers != 0 && words.makers != 0 && (row.makers & words.makers) == 0;
-  fit.dropped = row.dropped;
-  std::size_t counted_to = words.count;  // name words after a cut are not counted
-  for (std::size_t k = 0; k < row.count; ++k) {
-    const Word& rw = row.words[k];
-    const bool tail = may_be_cut && rw.last;
-    std::size_t j = 0;
-    while (j < words.count && (used[j] || words.words[j].text != rw.text)) ++j;
-    if (j == words.count && tail) {
-      j = 0;
-      while (j < words.count && (used[j] || words.words[j].text.compare(0, rw.text.size(), rw.text) != 0)) {
-        ++j;
-      }
-    }
-    if (j < words.count) {
-      used[j] = true;
-      if (words.words[j].text == rw.text) {
-        ++fit.matched;
-        if (rw.kind == Kind::kModel) ++fit.matched_models;
-      }
-      if (tail) counted_to = j + 1;
-    } else if (rw.kind == Kind::kModel) {
-      ++fit.added_models;
-    } else {
-      ++fit.added_words;
-      if (rw.kind == Kind::kClock) ++fit.added_clocks;
-    }
-  }
-  for (std::size_t j = 0; j < counted_to; ++j) {
-    if (used[j]) continue;
-    if (words.words[j].kind == Kind::kModel) {
-      ++fit.missing;
-    } else {
-      ++fit.unused;
-      if (words.words[j].text != "graphics") ++fit.unused_plain;
-    }
-  }
-  return fit;
 }
 
 struct Scored {
@@ -463,36 +144,80 @@ void MarkRowsWith(const data::RowList& list, const std::vector<std::u16string>& 
   }
 }
 
+// A row's readings: of the row as a whole, and of each model a combined
+// row names.
+struct RowReadings {
+  Reading whole, part;
+  std::u16string texts[reading::kMaxAlternatives];
+};
+
+// The best fit of a row to the name: of the row as a whole and, for a
+// combined row, of each model it names.
+Fit FitOfRow(const data::RowList& list, bool may_be_cut, const ListRow& row, const Reading& name,
+             std::u16string_view text, RowReadings& readings) {
+  const std::uint16_t makers = ListRowMakers(list.letter, row.description);
+  reading::Read(row.description, makers, readings.whole);
+  Fit best = fit::FitRow(readings.whole, may_be_cut, name);
+  const std::size_t n = reading::SplitCombined(row.description, readings.texts);
+  for (std::size_t k = 0; k < n; ++k) {
+    reading::Read(readings.texts[k], makers, readings.part);
+    Fit f = fit::FitRow(readings.part, false, name);
+    f.combined = 1;
+    if (f.Key() < best.Key()) best = f;
+  }
+  // A GPU row named after a processor is that processor's graphics: only a
+  // name of a processor names it ("Radeon HD 7600" is not "Radeon Ryzen 5
+  // 7600"), and a processor's name names no other graphics.
+  if (list.letter == u'G' && best.processor_row != best.processor_name) best.other_line = true;
+  best.not_verbatim = text == row.description ? 0 : 1;
+  return best;
+}
+
 }  // namespace
 
 std::vector<std::string> ResolverWords(std::u16string_view name) {
   Reading reading;
-  Read(name, false, reading);
+  std::uint16_t makers = 0;
+  const std::u16string device = reading::Unwrap(name, makers);
+  reading::Read(device, makers | MakersOf(device), reading);
   std::vector<std::string> words;
   for (std::size_t i = 0; i < reading.count; ++i) words.emplace_back(reading.words[i].text);
   return words;
 }
 
-Resolution Resolve(std::u16string_view text, Scope scope) {
+std::uint16_t ResolverMakers(std::u16string_view name) {
   Reading reading;
-  Read(text, false, reading);
-  Name name{reading};
+  std::uint16_t makers = 0;
+  const std::u16string device = reading::Unwrap(name, makers);
+  reading::Read(device, makers | MakersOf(device), reading);
+  return reading.makers;
+}
+
+Resolution Resolve(std::u16string_view text, Scope scope) {
+  Reading name;
+  std::uint16_t wrapper_makers = 0;
+  const std::u16string device = reading::Unwrap(text, wrapper_makers);
+  reading::Read(device, wrapper_makers | MakersOf(device), name);
   Resolution result;
-  if (reading.count == 0) return result;
+  if (name.count == 0) return result;
+  std::u16string_view verbatim = text;  // as a row would hold it
+  while (!verbatim.empty() && verbatim.front() == u' ') verbatim.remove_prefix(1);
+  while (!verbatim.empty() && verbatim.back() == u' ') verbatim.remove_suffix(1);
 
   // Only rows that contain one of the name's longer model numbers (or, for a
   // name without one, its first word) can fit; the row search finds them,
   // and only those and the rows that may have been cut are read.
   std::vector<std::u16string> model_terms, long_terms, word_terms, graphics;
-  for (std::size_t i = 0; i < reading.count; ++i) {
-    const Word& w = reading.words[i];
-    if (w.kind == Kind::kModel) {
-      name.has_models = true;
+  for (std::size_t i = 0; i < name.count; ++i) {
+    const Word& w = name.words[i];
+    const bool digit = std::any_of(w.text.begin(), w.text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if ((w.kind == Kind::kModel || w.kind == Kind::kTier) && digit) {
       (w.text.size() >= 3 ? long_terms : model_terms).push_back(UpperWord(w.text));
     } else if (word_terms.empty() && w.kind == Kind::kWord && w.text != "mobility" && w.text != "dual" &&
-               w.text != "+") {
-      // Not 移动版 or 双卡, which the row does not hold as such; "graphics",
-      // which a row need not have, only when there is no other word.
+               w.text != "+" && static_cast<unsigned char>(w.text[0]) < 0x80) {
+      // Not 双卡, which the row does not hold as such, nor a word the
+      // reading made of Chinese; "graphics", which a row need not have, only
+      // when there is no other word.
       if (w.text == "graphics") {
         if (graphics.empty()) graphics.push_back(UpperWord(w.text));
       } else {
@@ -506,30 +231,34 @@ Resolution Resolve(std::u16string_view text, Scope scope) {
                                                                     : word_terms;
 
   const bool cpu = scope != Scope::kGpu;
-  const bool gpu = scope != Scope::kCpu && !(scope == Scope::kAll && reading.processor_marks);
+  const bool gpu = scope != Scope::kCpu && !(scope == Scope::kAll && name.processor_marks);
   Best best_cpu, best_gpu;
   std::vector<Scored> candidates;
-  Reading row_reading;
+  RowReadings readings;
   for (const data::RowList* list : {&data::kCpuRows, &data::kGpuRows}) {
     if (list->letter == u'C' ? !cpu : !gpu) continue;
+    // 1: a row the search found; 2: a cut row whose last word may fit.
     std::vector<char> wanted(static_cast<std::size_t>(list->count), terms.empty() ? 1 : 0);
     if (!terms.empty()) MarkRowsWith(*list, terms, wanted);
+    for (int i : CutRows(*list)) {
+      char& w = wanted[static_cast<std::size_t>(i)];
+      if (w != 0 || TailMayFit(list->Row(i), name)) w = 2;
+    }
     for (int i = 0; i < list->count; ++i) {
-      const bool may_be_cut = MayBeCut(list->Row(i));
-      if (!wanted[static_cast<std::size_t>(i)] && !(may_be_cut && TailMayFit(list->Row(i), reading))) {
-        continue;
-      }
+      if (wanted[static_cast<std::size_t>(i)] == 0) continue;
+      const bool may_be_cut = wanted[static_cast<std::size_t>(i)] == 2;
       const ListRow row = TakeApart(*list, i);
-      Read(row.description, true, row_reading);
-      const Fit fit = FitRow(row_reading, may_be_cut, name);
-      if (Answers(fit, name)) (list->letter == u'C' ? best_cpu : best_gpu).Offer(fit, row);
-      if (Near(fit, name)) candidates.push_back({fit, row});
+      const Fit fit = FitOfRow(*list, may_be_cut, row, name, verbatim, readings);
+      if (fit::Answers(fit, name)) (list->letter == u'C' ? best_cpu : best_gpu).Offer(fit, row);
+      if (fit::Near(fit, name)) candidates.push_back({fit, row});
     }
   }
 
-  // The CPU list answers when it fits at least as well as the GPU list.
+  // The CPU list answers when it fits at least as well as the GPU list, and
+  // always over a processor's own graphics ("Radeon Ryzen 7 9800X3D").
   const Best* best = nullptr;
-  if (best_cpu.fit && (!best_gpu.fit || best_cpu.fit->AnswerKey() <= best_gpu.fit->AnswerKey())) {
+  if (best_cpu.fit &&
+      (!best_gpu.fit || best_gpu.fit->processor_row || best_cpu.fit->AnswerKey() <= best_gpu.fit->AnswerKey())) {
     best = &best_cpu;
   } else if (best_gpu.fit) {
     best = &best_gpu;

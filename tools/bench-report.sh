@@ -8,8 +8,9 @@
 #         scanned) in the query core, against one memchr pass over the same
 #         row bytes; tianti-bench, medians of interleaved repetitions.
 #   resolve  one device-name resolution (the CLI's --compare, --near,
-#         --mine: eight names as systems report them, in turn) against the
-#         worst query in the core, both from one tianti-bench run.
+#         --mine: names as systems report them and buyers write them, in
+#         turn) against the worst query in the core, both from one
+#         tianti-bench run.
 #   ladder  the ladder (天梯图) of the whole GPU list, layout and SVG text
 #         (what tianti-cli --ladder --scope gpu prints), against the worst
 #         query in the core, both from one tianti-bench run; the SVG's size

@@ -3,8 +3,8 @@
 #
 # Builds the libFuzzer targets (preset fuzz) and runs each one, a single job,
 # for SECONDS (default 60), starting from its seed corpus fuzz/corpus/<target>.
-# Targets: fuzz_rowcheck, fuzz_query (default: both). Prints the executions
-# each target reached. New corpus entries go to a temporary directory that is
+# Targets: fuzz_rowcheck, fuzz_query, fuzz_resolve (default: all). Prints the
+# executions each target reached. New corpus entries go to a temporary directory that is
 # removed at the end, unless TIANTI_FUZZ_CORPUS names a directory to keep
 # them in (one subdirectory per target).
 #
@@ -18,7 +18,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-all_targets=(fuzz_rowcheck fuzz_query)
+all_targets=(fuzz_rowcheck fuzz_query fuzz_resolve)
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
 if ! [[ $seconds =~ ^[1-9][0-9]*$ ]]; then

@@ -19,7 +19,7 @@ pkgs=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils xdotool imagemagick
   fonts-wqy-zenhei fonts-wqy-microhei
-  hyperfine python3 file locales debootstrap
+  hyperfine python3 file locales debootstrap pci.ids
   emscripten chromium chromium-driver python3-selenium
 )
 fonts_only=0

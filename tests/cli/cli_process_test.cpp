@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -103,6 +104,20 @@ TEST(CliProcess, InvalidUtf8ArgumentIsReplaced) {
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(LineCount(r.out), 3);
   EXPECT_EQ(r.err, "");
+}
+
+TEST(CliProcess, OutputThatCannotBeWrittenExitsOne) {
+  // /dev/full refuses every write: each mode, help included, reports it.
+  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+  const std::vector<std::string> modes[] = {
+      {"--help"}, {"--compare", "--help"}, {"--mine", "--help"}, {"--cpu"}, {"ryzen"}, {"--compare", "RTX 4090"},
+  };
+  for (const auto& args : modes) {
+    std::string command = Quote(TIANTI_CLI_PATH);
+    for (const auto& a : args) command += " " + Quote(a);
+    const int status = std::system((command + " >/dev/full 2>/dev/null").c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << command << ": " << status;
+  }
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ TEST(PciIds, TheModelInBracketsIsWhatIsLookedUp) {
   EXPECT_EQ(PciModel("UHD Graphics 620"), "UHD Graphics 620");
   const std::string list = kPciIds;
   const AdapterName amd = NamePciAdapter("0x1002", "0x67df", &list);
-  EXPECT_EQ(amd.name, u"Radeon RX 470/480/570/570X/580/580X/590");
+  EXPECT_EQ(amd.name, u"AMD Radeon RX 470/480/570/570X/580/580X/590");  // with the vendor's maker
   EXPECT_EQ(amd.reported, u"1002:67df Ellesmere [Radeon RX 470/480/570/570X/580/580X/590]");
   // Unknown to the list, or no list: the IDs alone.
   EXPECT_EQ(NamePciAdapter("0x1234", "0x1111", &list).name, std::nullopt);
@@ -96,8 +96,8 @@ TEST(SysfsAdapterSource, DisplayDevicesInAddressOrderNamedByTheFirstListFound) {
   const AdapterReport named = SysfsAdapterSource(devices, {root + "/none", root + "/pci.ids"}).Query();
   ASSERT_TRUE(named.ok());
   ASSERT_EQ(named.adapters.size(), 3u);
-  EXPECT_EQ(named.adapters[0].name, u"UHD Graphics 620");
-  EXPECT_EQ(named.adapters[1].name, u"GeForce RTX 4090");
+  EXPECT_EQ(named.adapters[0].name, u"Intel UHD Graphics 620");
+  EXPECT_EQ(named.adapters[1].name, u"NVIDIA GeForce RTX 4090");
   EXPECT_EQ(named.adapters[2].name, std::nullopt);
   EXPECT_EQ(named.adapters[2].reported, u"1234:1111");
   EXPECT_TRUE(named.note.empty());
