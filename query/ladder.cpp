@@ -151,7 +151,8 @@ namespace {
 const std::vector<std::uint16_t>& LeadMakers(const data::RowList& list) {
   static const auto read = [](const data::RowList& rows) {
     std::vector<std::uint16_t> makers(static_cast<std::size_t>(rows.count));
-    for (int i = 0; i < rows.count; ++i) makers[i] = LeadMaker(MakersOf(RowAt(rows.letter, i + 1)->description));
+    for (int i = 0; i < rows.count; ++i)
+      makers[i] = LeadMaker(ListRowMakers(rows.letter, RowAt(rows.letter, i + 1)->description));
     return makers;
   };
   if (&list == &data::kCpuRows) {
@@ -173,7 +174,7 @@ std::uint16_t LeadMakerOf(const ListRow& row) {
       return LeadMakers(*list)[static_cast<std::size_t>(row.rank - 1)];
     }
   }
-  return LeadMaker(MakersOf(row.description));
+  return LeadMaker(ListRowMakers(row.list, row.description));
 }
 
 int ColumnOfMaker(const std::vector<LadderColumn>& columns, std::uint16_t maker) {
