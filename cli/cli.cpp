@@ -88,20 +88,12 @@ struct Options {
 std::optional<std::string> Parse(const std::vector<std::u16string>& args, Options& opt) {
   bool scope_given = false;
   bool format_given = false;
-  bool options_done = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::u16string& arg = args[i];
-    const bool is_option = !options_done && arg.size() > 1 && arg[0] == u'-';
-    if (!is_option) {
-      if (opt.main_term) return "more than one MAIN term: " + ToUtf8(arg);
-      opt.main_term = arg;
-      continue;
-    }
-    if (arg == u"--") {
-      options_done = true;
-      continue;
-    }
-    OptionWord word = SplitOption(arg);
+  auto operand = [&](const std::u16string& arg) -> std::optional<std::string> {
+    if (opt.main_term) return "more than one MAIN term: " + ToUtf8(arg);
+    opt.main_term = arg;
+    return std::nullopt;
+  };
+  auto option = [&](OptionWord word, std::size_t& i) -> std::optional<std::string> {
     const std::u16string& name = word.name;
     const bool takes_value = name == u"--scope" || name == u"--and" || name == u"--or" || name == u"--format";
     if (name == u"-h" || name == u"--help" || name == u"--crlf" || name == u"--cpu") {
@@ -113,9 +105,9 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
       } else {
         opt.help = true;
       }
-      continue;
+      return std::nullopt;
     }
-    if (!takes_value) return "unknown option: " + ToUtf8(arg);
+    if (!takes_value) return "unknown option: " + ToUtf8(args[i]);
     if (auto problem = TakeValue(args, i, word)) return problem;
     const std::u16string& value = *word.value;
     if (name == u"--scope") {
@@ -124,16 +116,12 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
       opt.scope = scope == query::Scope::kAll   ? Ctl::Option1
                   : scope == query::Scope::kCpu ? Ctl::Option2
                                                 : Ctl::Option3;
-    } else if (name == u"--format") {
-      if (auto problem = ReadFormat(value, format_given, opt.format)) return problem;
-    } else if (name == u"--and") {
-      if (opt.and_term) return "--and given more than once";
-      opt.and_term = value;
-    } else {
-      if (opt.or_terms.size() == 3) return "at most three --or terms";
-      opt.or_terms.push_back(value);
+      return std::nullopt;
     }
-  }
+    if (name == u"--format") return ReadFormat(value, format_given, opt.format);
+    return ReadQueryTerm(name, value, opt.and_term, opt.or_terms);
+  };
+  if (auto problem = WalkArguments(args, operand, option)) return problem;
   if (opt.cpu && (opt.main_term || opt.and_term || !opt.or_terms.empty() || scope_given || format_given))
     return "--cpu takes no query terms";
   if (opt.crlf && opt.format != Format::kTable) return "--crlf goes with --format table only";

@@ -75,18 +75,12 @@ Mode ModeAsked(const std::vector<std::u16string>& args) {
 }
 
 std::optional<std::string> Parse(const std::vector<std::u16string>& args, Options& opt) {
-  bool scope_given = false, format_given = false, count_given = false, options_done = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::u16string& arg = args[i];
-    if (options_done || arg.size() < 2 || arg[0] != u'-') {
-      opt.names.push_back(arg);
-      continue;
-    }
-    if (arg == u"--") {
-      options_done = true;
-      continue;
-    }
-    OptionWord word = SplitOption(arg);
+  bool scope_given = false, format_given = false, count_given = false;
+  auto operand = [&](const std::u16string& arg) -> std::optional<std::string> {
+    opt.names.push_back(arg);
+    return std::nullopt;
+  };
+  auto option = [&](OptionWord word, std::size_t& i) -> std::optional<std::string> {
     const std::u16string& name = word.name;
     const Mode mode = name == u"--compare" ? Mode::kCompare
                       : name == u"--near"  ? Mode::kNear
@@ -101,30 +95,28 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
       } else {
         opt.mode = mode;
       }
-      continue;
+      return std::nullopt;
     }
     if (name != u"--scope" && name != u"--format" && name != u"--count") {
       return "option " + ToUtf8(name) + " does not go with --compare, --near or --mine";
     }
     if (auto problem = TakeValue(args, i, word)) return problem;
     const std::u16string& value = *word.value;
-    if (name == u"--scope") {
-      if (auto problem = ReadScope(value, scope_given, opt.scope)) return problem;
-    } else if (name == u"--format") {
-      if (auto problem = ReadFormat(value, format_given, opt.format)) return problem;
-    } else {
-      if (count_given) return "--count given more than once";
-      count_given = true;
-      const std::string digits = ToUtf8(value);
-      char* end = nullptr;
-      errno = 0;
-      const long count = std::strtol(digits.c_str(), &end, 10);
-      if (digits.empty() || digits[0] < '0' || digits[0] > '9' || *end != '\0' || errno != 0 || count > 100000) {
-        return "--count must be a whole number from 0 to 100000, not " + digits;
-      }
-      opt.count = static_cast<int>(count);
+    if (name == u"--scope") return ReadScope(value, scope_given, opt.scope);
+    if (name == u"--format") return ReadFormat(value, format_given, opt.format);
+    if (count_given) return "--count given more than once";
+    count_given = true;
+    const std::string digits = ToUtf8(value);
+    char* end = nullptr;
+    errno = 0;
+    const long count = std::strtol(digits.c_str(), &end, 10);
+    if (digits.empty() || digits[0] < '0' || digits[0] > '9' || *end != '\0' || errno != 0 || count > 100000) {
+      return "--count must be a whole number from 0 to 100000, not " + digits;
     }
-  }
+    opt.count = static_cast<int>(count);
+    return std::nullopt;
+  };
+  if (auto problem = WalkArguments(args, operand, option)) return problem;
   if (opt.help) return std::nullopt;
   if (count_given && opt.mode != Mode::kNear) return "--count goes with --near only";
   if (opt.mode == Mode::kCompare && opt.names.empty()) return "--compare needs at least one NAME";

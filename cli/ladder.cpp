@@ -56,19 +56,13 @@ bool Asked(const std::vector<std::u16string>& args) {
 }
 
 std::optional<std::string> Parse(const std::vector<std::u16string>& args, Options& opt) {
-  bool scope_given = false, options_done = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::u16string& arg = args[i];
-    if (options_done || arg.size() < 2 || arg[0] != u'-') {
-      if (opt.main_term) return "more than one MAIN term: " + ToUtf8(arg);
-      opt.main_term = arg;
-      continue;
-    }
-    if (arg == u"--") {
-      options_done = true;
-      continue;
-    }
-    OptionWord word = SplitOption(arg);
+  bool scope_given = false;
+  auto operand = [&](const std::u16string& arg) -> std::optional<std::string> {
+    if (opt.main_term) return "more than one MAIN term: " + ToUtf8(arg);
+    opt.main_term = arg;
+    return std::nullopt;
+  };
+  auto option = [&](OptionWord word, std::size_t& i) -> std::optional<std::string> {
     const std::u16string& name = word.name;
     if (name == u"--ladder" || name == u"--mine" || name == u"-h" || name == u"--help") {
       if (word.value) return "option " + ToUtf8(name) + " takes no value";
@@ -77,25 +71,21 @@ std::optional<std::string> Parse(const std::vector<std::u16string>& args, Option
       } else if (name != u"--ladder") {
         opt.help = true;
       }
-      continue;
+      return std::nullopt;
     }
     if (name != u"--scope" && name != u"--and" && name != u"--or" && name != u"--mark") {
       return "option " + ToUtf8(name) + " does not go with --ladder";
     }
     if (auto problem = TakeValue(args, i, word)) return problem;
     const std::u16string& value = *word.value;
-    if (name == u"--scope") {
-      if (auto problem = ReadScope(value, scope_given, opt.scope)) return problem;
-    } else if (name == u"--and") {
-      if (opt.and_term) return "--and given more than once";
-      opt.and_term = value;
-    } else if (name == u"--or") {
-      if (opt.or_terms.size() == 3) return "at most three --or terms";
-      opt.or_terms.push_back(value);
-    } else {
+    if (name == u"--scope") return ReadScope(value, scope_given, opt.scope);
+    if (name == u"--mark") {
       opt.marks.push_back(value);
+      return std::nullopt;
     }
-  }
+    return ReadQueryTerm(name, value, opt.and_term, opt.or_terms);
+  };
+  if (auto problem = WalkArguments(args, operand, option)) return problem;
   if (opt.help) return std::nullopt;
   if (opt.scope == query::Scope::kAll) {
     return "--ladder draws one list: give --scope cpu or --scope gpu (天梯图只画一张榜单：cpu 或 gpu)";

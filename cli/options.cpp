@@ -20,6 +20,19 @@ std::optional<std::string> TakeValue(const std::vector<std::u16string>& args, st
   return std::nullopt;
 }
 
+std::optional<std::string> ReadQueryTerm(const std::u16string& name, const std::u16string& value,
+                                         std::optional<std::u16string>& and_term,
+                                         std::vector<std::u16string>& or_terms) {
+  if (name == u"--and") {
+    if (and_term) return "--and given more than once";
+    and_term = value;
+  } else {
+    if (or_terms.size() == 3) return "at most three --or terms";
+    or_terms.push_back(value);
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> ReadScope(const std::u16string& value, bool& given, query::Scope& scope) {
   if (given) return "--scope given more than once";
   given = true;

@@ -1,4 +1,4 @@
-// The command-line words both of tianti-cli's parsers read alike: an option
+// The command-line words all of tianti-cli's parsers read alike: an option
 // as "--name=value" or "--name value", and the values of --scope and --format.
 #pragma once
 
@@ -23,6 +23,32 @@ OptionWord SplitOption(const std::u16string& arg);
 // Makes sure `word` has its value: its own "=value", or else the word after
 // args[i] (then i moves on to it). On failure, the usage message.
 std::optional<std::string> TakeValue(const std::vector<std::u16string>& args, std::size_t& i, OptionWord& word);
+
+// Walks the command line: `operand` gets each word that is not an option
+// (and every word after "--"), `option` each option word taken apart with
+// the index of its word, which TakeValue moves on when it reads the next
+// word as the value. The first usage message either returns ends the walk.
+template <typename Operand, typename Option>
+std::optional<std::string> WalkArguments(const std::vector<std::u16string>& args, Operand operand, Option option) {
+  bool options_done = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::u16string& arg = args[i];
+    if (options_done || arg.size() < 2 || arg[0] != u'-') {
+      if (auto problem = operand(arg)) return problem;
+    } else if (arg == u"--") {
+      options_done = true;
+    } else if (auto problem = option(SplitOption(arg), i)) {
+      return problem;
+    }
+  }
+  return std::nullopt;
+}
+
+// The value of --and (once) or of --or (up to three times), as the window
+// has boxes for them; `name` is one of the two.
+std::optional<std::string> ReadQueryTerm(const std::u16string& name, const std::u16string& value,
+                                         std::optional<std::u16string>& and_term,
+                                         std::vector<std::u16string>& or_terms);
 
 // --scope and --format, each allowed once; `given` records that it was.
 std::optional<std::string> ReadScope(const std::u16string& value, bool& given, query::Scope& scope);
