@@ -88,11 +88,7 @@ struct Options {
 std::optional<std::string> Parse(const std::vector<std::u16string>& args, Options& opt) {
   bool scope_given = false;
   bool format_given = false;
-  auto operand = [&](const std::u16string& arg) -> std::optional<std::string> {
-    if (opt.main_term) return "more than one MAIN term: " + ToUtf8(arg);
-    opt.main_term = arg;
-    return std::nullopt;
-  };
+  auto operand = [&](const std::u16string& arg) { return ReadMainTerm(arg, opt.main_term); };
   auto option = [&](OptionWord word, std::size_t& i) -> std::optional<std::string> {
     const std::u16string& name = word.name;
     const bool takes_value = name == u"--scope" || name == u"--and" || name == u"--or" || name == u"--format";

@@ -57,11 +57,7 @@ bool Asked(const std::vector<std::u16string>& args) {
 
 std::optional<std::string> Parse(const std::vector<std::u16string>& args, Options& opt) {
   bool scope_given = false;
-  auto operand = [&](const std::u16string& arg) -> std::optional<std::string> {
-    if (opt.main_term) return "more than one MAIN term: " + ToUtf8(arg);
-    opt.main_term = arg;
-    return std::nullopt;
-  };
+  auto operand = [&](const std::u16string& arg) { return ReadMainTerm(arg, opt.main_term); };
   auto option = [&](OptionWord word, std::size_t& i) -> std::optional<std::string> {
     const std::u16string& name = word.name;
     if (name == u"--ladder" || name == u"--mine" || name == u"-h" || name == u"--help") {

@@ -20,6 +20,12 @@ std::optional<std::string> TakeValue(const std::vector<std::u16string>& args, st
   return std::nullopt;
 }
 
+std::optional<std::string> ReadMainTerm(const std::u16string& arg, std::optional<std::u16string>& main_term) {
+  if (main_term) return "more than one MAIN term: " + ToUtf8(arg);
+  main_term = arg;
+  return std::nullopt;
+}
+
 std::optional<std::string> ReadQueryTerm(const std::u16string& name, const std::u16string& value,
                                          std::optional<std::u16string>& and_term,
                                          std::vector<std::u16string>& or_terms) {

@@ -44,6 +44,9 @@ std::optional<std::string> WalkArguments(const std::vector<std::u16string>& args
   return std::nullopt;
 }
 
+// A word that is not an option as the query's one MAIN term.
+std::optional<std::string> ReadMainTerm(const std::u16string& arg, std::optional<std::u16string>& main_term);
+
 // The value of --and (once) or of --or (up to three times), as the window
 // has boxes for them; `name` is one of the two.
 std::optional<std::string> ReadQueryTerm(const std::u16string& name, const std::u16string& value,

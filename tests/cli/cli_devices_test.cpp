@@ -12,32 +12,12 @@
 #include "commands/processor.h"
 #include "common/utf8.h"
 #include "query/resolver.h"
+#include "tests/cli/fake_platform.h"
 
 namespace tianti::cli {
 namespace {
 
-class FakeProcessors : public commands::ProcessorSource {
- public:
-  commands::ProcessorReport report;
-  commands::ProcessorReport Query() override { return report; }
-};
-
-class FakeAdapters : public commands::AdapterSource {
- public:
-  commands::AdapterReport report;
-  commands::AdapterReport Query() override { return report; }
-};
-
-struct Result {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-struct DeviceModes : ::testing::Test {
-  FakeProcessors processors;
-  FakeAdapters adapters;
-
+struct DeviceModes : FakePlatformTest {
   DeviceModes() {
     // A processor whose name is also an integrated GPU's row, word for word.
     processors.report.names = {u"AMD Ryzen 5 5600G with Radeon Graphics", std::nullopt};
@@ -45,15 +25,6 @@ struct DeviceModes : ::testing::Test {
         {u"AMD Ryzen 5 5600G with Radeon Graphics", u""},
         {u"Radeon RX 470/480/570/570X/580/580X/590", u"1002:67df Ellesmere [Radeon RX 470/480/570/570X/580/580X/590]"},
         {std::nullopt, u"1234:1111"}};
-  }
-
-  Result Run(const std::vector<std::u16string>& args) {
-    commands::Platform platform;
-    platform.processors = &processors;
-    platform.adapters = &adapters;
-    std::ostringstream out, err;
-    const int code = cli::Run(args, out, err, platform);
-    return {code, out.str(), err.str()};
   }
 };
 

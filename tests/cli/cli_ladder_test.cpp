@@ -14,41 +14,12 @@
 #include "common/utf8.h"
 #include "query/ladder_svg.h"
 #include "query/resolver.h"
+#include "tests/cli/fake_platform.h"
 
 namespace tianti::cli {
 namespace {
 
-class FakeProcessors : public commands::ProcessorSource {
- public:
-  commands::ProcessorReport report;
-  commands::ProcessorReport Query() override { return report; }
-};
-
-class FakeAdapters : public commands::AdapterSource {
- public:
-  commands::AdapterReport report;
-  commands::AdapterReport Query() override { return report; }
-};
-
-struct Result {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-struct LadderMode : ::testing::Test {
-  FakeProcessors processors;
-  FakeAdapters adapters;
-
-  Result Run(const std::vector<std::u16string>& args) {
-    commands::Platform platform;
-    platform.processors = &processors;
-    platform.adapters = &adapters;
-    std::ostringstream out, err;
-    const int code = cli::Run(args, out, err, platform);
-    return {code, out.str(), err.str()};
-  }
-};
+struct LadderMode : FakePlatformTest {};
 
 TEST_F(LadderMode, UsageErrors) {
   const struct {
