@@ -32,6 +32,9 @@ page = os.path.abspath(os.environ.get("TIANTI_PAGE", os.path.join(root, "build",
 if not os.path.exists(page):
     sys.exit("no %s: build the web preset first (cmake --preset web && cmake --build --preset web)" % page)
 url = "file://" + urllib.parse.quote(page) + "#" + fragment
+if any(a.startswith("-") for a in args):
+    sys.exit(__doc__)
+os.makedirs(out, exist_ok=True)
 
 for width, mobile in ((360, True), (1280, False)):
     # The ladder: one screen, as its picture scrolls in its own frame.
@@ -44,5 +47,6 @@ for width, mobile in ((360, True), (1280, False)):
             driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
                                    {"width": width, "height": height, "deviceScaleFactor": 1, "mobile": mobile})
         path = os.path.join(out, "web-%s%d.png" % ("ladder-" if ladder else "", width))
-        driver.save_screenshot(path)
+        if not driver.save_screenshot(path):
+            sys.exit("could not write " + path)
         print(path)
